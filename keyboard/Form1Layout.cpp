@@ -1,0 +1,154 @@
+#include "keyboard/Form1Layout.h"
+
+#include "keyboard/SettingBar.h"
+#include "keyboard/Twips.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+const QColor White(255, 255, 255);
+
+struct BarSpec {
+    SettingBar* Form1Layout::*bar;
+    TwipsRect rect;
+    int minimum;
+    int maximum;
+    int pageStep; // the stored step of 10 is the bars' page step
+    int value;
+};
+
+// In creation order.
+const BarSpec Bars[] = {
+    {&Form1Layout::HScrollPan, {1395, 2160, 2355, 285}, 0, 127, 10, 0},
+    {&Form1Layout::HScrollPatch, {1395, 1485, 2355, 285}, 0, 127, 10, 0},
+    {&Form1Layout::HScrollOctave, {1395, 1080, 2355, 285}, 0, 4, 1, 2},
+    {&Form1Layout::HScrollVolume, {1395, 675, 2355, 285}, 0, 100, 10, 100},
+    {&Form1Layout::HScrollMIDIChannel, {1395, 270, 2355, 285}, 0, 15, 1, 13},
+};
+
+struct LabelSpec {
+    QLabel* Form1Layout::*label;
+    const char* caption;
+    TwipsRect rect; // width and height are those of the design caption
+};
+
+// In creation order.
+const LabelSpec Labels[] = {
+    {&Form1Layout::lblPan, "0", {3780, 2190, 105, 225}},
+    {&Form1Layout::lblPatch, "MIDI", {1395, 1845, 360, 225}},
+    {&Form1Layout::lblOctave, "2", {3780, 1110, 105, 225}},
+    {&Form1Layout::lblVolume, "100", {3780, 705, 315, 225}},
+    {&Form1Layout::Label7, "Pan:", {180, 2190, 375, 225}},
+    {&Form1Layout::lblChannel, "13", {3780, 300, 210, 225}},
+    {&Form1Layout::Label4, "Instrument:", {180, 1515, 975, 225}},
+    {&Form1Layout::Label3, "Octave:", {180, 1110, 645, 225}},
+    {&Form1Layout::Label2, "Volume:", {180, 705, 690, 225}},
+    {&Form1Layout::Label1, "Channel:", {180, 300, 735, 225}},
+};
+
+const TwipsRect FrameRect{120, 120, 4320, 2625};
+
+// The note buttons stand in five rows of six columns; the first row is a
+// little larger and wider spaced than the others.
+TwipsRect noteButtonRect(int index) {
+    if (index == Form1Layout::QuestionButton)
+        return {1590, 5763, 2850, 645};
+    const int row = index / 6;
+    const int column = index % 6;
+    if (row == 0)
+        return {120 + column * 736, 2880, 650, 650};
+    return {120 + column * 735, 3603 + (row - 1) * 720, 645, 645};
+}
+
+QFont boldArial(double points) {
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Bold);
+    return font;
+}
+
+void paintWhite(QWidget* widget) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, White);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+void setCaption(QLabel* label, const QString& caption) {
+    label->setText(caption);
+    label->adjustSize();
+}
+
+Form1Layout Form1Layout::create(QWidget* window) {
+    Form1Layout ui;
+    window->setFont(boldArial(9));
+    paintWhite(window);
+
+    ui.Frame1 = new QGroupBox(QStringLiteral("MIDI Settings"), window);
+    ui.Frame1->setObjectName(QStringLiteral("Frame1"));
+    ui.Frame1->setGeometry(FrameRect.toPixels());
+    ui.Frame1->setFocusPolicy(Qt::NoFocus);
+    paintWhite(ui.Frame1);
+
+    for (const BarSpec& spec : Bars) {
+        auto* bar = new SettingBar(spec.minimum, spec.maximum, spec.pageStep, spec.value, ui.Frame1);
+        bar->setGeometry(spec.rect.toPixels());
+        ui.*spec.bar = bar;
+    }
+    ui.HScrollPan->setObjectName(QStringLiteral("HScrollPan"));
+    ui.HScrollPatch->setObjectName(QStringLiteral("HScrollPatch"));
+    ui.HScrollOctave->setObjectName(QStringLiteral("HScrollOctave"));
+    ui.HScrollVolume->setObjectName(QStringLiteral("HScrollVolume"));
+    ui.HScrollMIDIChannel->setObjectName(QStringLiteral("HScrollMIDIChannel"));
+
+    for (const LabelSpec& spec : Labels) {
+        auto* label = new QLabel(ui.Frame1);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setWordWrap(false);
+        label->move(spec.rect.toPixels().topLeft());
+        paintWhite(label);
+        setCaption(label, QString::fromLatin1(spec.caption));
+        ui.*spec.label = label;
+    }
+
+    const QFont buttonFont = boldArial(11.25);
+    for (int index = 0; index < NoteButtonCount; ++index) {
+        auto* button =
+            new QPushButton(index == QuestionButton ? QStringLiteral("?") : QStringLiteral("A"),
+                            window);
+        button->setObjectName(QStringLiteral("PushButton1_%1").arg(index));
+        button->setFont(buttonFont);
+        button->setGeometry(noteButtonRect(index).toPixels());
+        button->setFocusPolicy(Qt::StrongFocus);
+        button->setAutoDefault(false);
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Button, White);
+        button->setPalette(palette);
+        ui.PushButton1[static_cast<std::size_t>(index)] = button;
+    }
+
+    const auto order = ui.tabOrder();
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    return ui;
+}
+
+std::array<QLabel*, 10> Form1Layout::labels() const {
+    return {lblPan, lblPatch, lblOctave, lblVolume, Label7,
+            lblChannel, Label4, Label3, Label2, Label1};
+}
+
+std::array<QWidget*, 5 + Form1Layout::NoteButtonCount> Form1Layout::tabOrder() const {
+    std::array<QWidget*, 5 + NoteButtonCount> order{
+        HScrollMIDIChannel, HScrollVolume, HScrollOctave, HScrollPatch, HScrollPan};
+    for (std::size_t i = 0; i < PushButton1.size(); ++i)
+        order[5 + i] = PushButton1[i];
+    return order;
+}

@@ -1,0 +1,16 @@
+#include "shell/AppIcon.h"
+#include "shell/Program.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Clavitone"));
+    QApplication::setOrganizationName(QStringLiteral("Kestrane"));
+    QApplication::setDesktopFileName(QStringLiteral("org.kestrane.Clavitone"));
+    QApplication::setWindowIcon(appIcon());
+
+    Program program(desktopServices());
+    program.start();
+    return app.exec();
+}

@@ -1,0 +1,25 @@
+#include "midi/MidiPort.h"
+
+#include "midi/CheckedInt.h"
+#include "midi/ShortMessage.h"
+#include "shell/ErrorTrap.h"
+
+void MidiPort::MidiOutOpenPort() {
+    ErrorTrap trap(reporter_, locationTag("modPiano", "MidiOutOpenPort"));
+    MidiHandle handle = 0;
+    trap.step(100, [&] { handle = device_.open(); });
+    trap.step(102, [&] { state_.hMidiOut = handle; });
+}
+
+void MidiPort::SendMidiOut() {
+    ErrorTrap trap(reporter_, locationTag("modPiano", "SendMidiOut"));
+    std::int32_t a = 0;
+    std::int32_t b = 0;
+    std::int32_t message = 0;
+    trap.step(100, [&] { a = packStatusAndData1(state_.midiStatus, state_.midiData1); });
+    trap.step(102, [&] { b = packData2(state_.midiData2); });
+    trap.step(104, [&] { message = checkedInt32(static_cast<long long>(a) + b); });
+    trap.step(106, [&] { device_.sendShortMessage(state_.hMidiOut, static_cast<std::uint32_t>(message)); });
+}
+
+void MidiPort::closePort() { device_.close(state_.hMidiOut); }

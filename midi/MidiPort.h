@@ -1,0 +1,26 @@
+#pragma once
+
+#include "midi/MidiOutDevice.h"
+#include "midi/MidiState.h"
+
+class ErrorReporter;
+
+// The program's one connection to the MIDI output device. Every sound the
+// program makes goes through SendMidiOut, built from the state's registers.
+class MidiPort {
+public:
+    MidiPort(MidiState& state, MidiOutDevice& device, ErrorReporter& reporter)
+        : state_(state), device_(device), reporter_(reporter) {}
+
+    void MidiOutOpenPort();
+    void SendMidiOut();
+    // Used by the window's unload; the result is not examined.
+    void closePort();
+
+    MidiState& state() { return state_; }
+
+private:
+    MidiState& state_;
+    MidiOutDevice& device_;
+    ErrorReporter& reporter_;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "midi/MidiOutDevice.h"
+
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+// An output that keeps every short message in memory with the moment it was
+// sent. Tests read it back instead of listening.
+class RecorderOutput : public MidiOutDevice {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    struct Message {
+        std::uint32_t message;
+        Clock::time_point sentAt;
+    };
+
+    // failOpen: behave like a machine without a MIDI device (open returns 0).
+    explicit RecorderOutput(bool failOpen = false) : failOpen_(failOpen) {}
+
+    MidiHandle open() override;
+    void sendShortMessage(MidiHandle handle, std::uint32_t message) override;
+    void close(MidiHandle handle) override;
+
+    const std::vector<Message>& messages() const { return messages_; }
+    std::vector<std::uint32_t> packedMessages() const;
+    void clear() { messages_.clear(); }
+    int openCount() const { return openCount_; }
+    int closeCount() const { return closeCount_; }
+    bool isOpen() const { return open_; }
+
+private:
+    static constexpr MidiHandle Handle = 0x4D4F; // any non-zero value
+
+    bool failOpen_;
+    bool open_ = false;
+    int openCount_ = 0;
+    int closeCount_ = 0;
+    std::vector<Message> messages_;
+};

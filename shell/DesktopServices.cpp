@@ -1,0 +1,53 @@
+#include "shell/Services.h"
+
+#include "midi/backends/DefaultOutput.h"
+#include "shell/Clock.h"
+#include "shell/Failure.h"
+#include "shell/MessageBoxes.h"
+#include "shell/QSettingsStore.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+
+#include <cstring>
+#include <random>
+
+namespace {
+
+class MersenneRandom : public RandomSource {
+public:
+    void seed(double secondsSinceMidnight) override {
+        std::uint64_t bits = 0;
+        static_assert(sizeof bits == sizeof secondsSinceMidnight);
+        std::memcpy(&bits, &secondsSinceMidnight, sizeof bits);
+        engine_.seed(bits);
+    }
+    double draw() override { return std::uniform_real_distribution<double>(0.0, 1.0)(engine_); }
+
+private:
+    std::mt19937_64 engine_;
+};
+
+class DesktopUrlOpener : public UrlOpener {
+public:
+    void open(const QUrl& url) override {
+        if (!QDesktopServices::openUrl(url))
+            throw Failure::fileNotFound();
+    }
+};
+
+} // namespace
+
+Services desktopServices() {
+    Services services;
+    services.clock = std::make_unique<SystemClock>();
+    services.random = std::make_unique<MersenneRandom>();
+    services.urlOpener = std::make_unique<DesktopUrlOpener>();
+    services.errorReporter = std::make_unique<MessageBoxErrorReporter>();
+    services.noticeBox = std::make_unique<MessageBoxNotice>();
+    services.midiOut = createDefaultMidiOut();
+    services.settings = std::make_unique<QSettingsStore>();
+    services.programFolder = QCoreApplication::applicationDirPath();
+    services.endProgram = [] { QCoreApplication::exit(0); };
+    return services;
+}

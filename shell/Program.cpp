@@ -1,0 +1,86 @@
+#include "shell/Program.h"
+
+#include "keyboard/MainWindow.h"
+#include "keyboard/NoteKeys.h"
+#include "keyboard/SettingBar.h"
+#include "keyboard/SettingsPanel.h"
+#include "midi/MidiPort.h"
+#include "midi/PatchNames.h"
+#include "shell/Pause.h"
+#include "shell/SettingsStore.h"
+#include "shell/Shutdown.h"
+#include "shell/StartUp.h"
+
+#include <QLabel>
+
+Program::Program(Services services) : services_(std::move(services)) {
+    window_ = std::make_unique<Form1>();
+    port_ = std::make_unique<MidiPort>(state_, *services_.midiOut, *services_.errorReporter);
+    pause_ = std::make_unique<Pause>(*services_.clock);
+    noteKeys_ = std::make_unique<NoteKeys>(*port_, *pause_, *services_.errorReporter,
+                                           *services_.noticeBox);
+    patchNames_ = std::make_unique<PatchNames>(
+        state_, *services_.errorReporter, services_.programFolder,
+        [this](const QString& name) { setCaption(window_->ui().lblPatch, name); });
+    panel_ = std::make_unique<SettingsPanel>(window_->ui(), *port_, *patchNames_,
+                                             *services_.settings, *services_.errorReporter);
+    wire();
+}
+
+Program::~Program() {
+    // The window goes first: nothing it sends may reach the parts below.
+    window_.reset();
+}
+
+void Program::wire() {
+    Form1* window = window_.get();
+    // Every notification is dropped once the program has ended.
+    auto live = [this](auto handler) {
+        return [this, handler](auto... args) {
+            if (!ended_)
+                handler(args...);
+        };
+    };
+    QObject::connect(window, &Form1::keyPressed, window,
+                     live([this](char16_t code) { noteKeys_->Form_KeyPress(code); }));
+    QObject::connect(window, &Form1::noteButtonClicked, window,
+                     live([this](int index) { noteKeys_->PushButton1_Click(index); }));
+
+    Form1Layout& ui = window->ui();
+    const std::pair<SettingBar*, void (SettingsPanel::*)()> bars[] = {
+        {ui.HScrollMIDIChannel, &SettingsPanel::HScrollMIDIChannel_Click},
+        {ui.HScrollVolume, &SettingsPanel::HScrollVolume_Click},
+        {ui.HScrollOctave, &SettingsPanel::HScrollOctave_Click},
+        {ui.HScrollPatch, &SettingsPanel::HScrollPatch_Click},
+        {ui.HScrollPan, &SettingsPanel::HScrollPan_Click},
+    };
+    for (const auto& [bar, handler] : bars)
+        QObject::connect(bar, &SettingBar::userChanged, window,
+                         live([this, handler = handler](int) { (panel_.get()->*handler)(); }));
+
+    window->onQueryUnload = [this] {
+        // The close runs inside whatever wait was going on, so no waiting note
+        // may finish from here on.
+        pause_->stop();
+        if (!ended_)
+            Form_QueryUnload(*this);
+    };
+    window->onUnload = [this] {
+        if (!ended_)
+            Form_Unload(*this);
+    };
+}
+
+void Program::start() {
+    Form_Load(*this);
+    window_->centreOnScreen();
+    window_->show();
+    window_->ui().HScrollMIDIChannel->setFocus(Qt::OtherFocusReason);
+}
+
+void Program::end() {
+    ended_ = true;
+    pause_->stop();
+    if (services_.endProgram)
+        services_.endProgram();
+}

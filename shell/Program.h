@@ -1,0 +1,60 @@
+#pragma once
+
+#include "midi/MidiState.h"
+#include "shell/Services.h"
+
+#include <QCursor>
+
+#include <memory>
+#include <optional>
+
+class Form1;
+class MidiPort;
+class NoteKeys;
+class Pause;
+class PatchNames;
+class SettingsPanel;
+
+// The running program: its services, its MIDI state, its main window and the
+// procedures wired to the window's notifications.
+class Program {
+public:
+    explicit Program(Services services);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // Loads the main window (Form_Load), then shows it centred with the focus
+    // on the channel bar.
+    void start();
+
+    // Ends the program at once: what is waiting is dropped and no further
+    // procedure runs.
+    void end();
+    bool ended() const { return ended_; }
+
+    Services& services() { return services_; }
+    MidiState& state() { return state_; }
+    Form1& window() { return *window_; }
+    MidiPort& port() { return *port_; }
+    NoteKeys& noteKeys() { return *noteKeys_; }
+    SettingsPanel& panel() { return *panel_; }
+    PatchNames& patchNames() { return *patchNames_; }
+    Pause& pause() { return *pause_; }
+
+    // The window's custom pointer picture, when one was loaded at start-up.
+    std::optional<QCursor> customPointer;
+
+private:
+    void wire();
+
+    Services services_;
+    MidiState state_;
+    std::unique_ptr<Form1> window_;
+    std::unique_ptr<MidiPort> port_;
+    std::unique_ptr<Pause> pause_;
+    std::unique_ptr<NoteKeys> noteKeys_;
+    std::unique_ptr<PatchNames> patchNames_;
+    std::unique_ptr<SettingsPanel> panel_;
+    bool ended_ = false;
+};

@@ -1,0 +1,96 @@
+#include "shell/StartUp.h"
+
+#include "keyboard/MainWindow.h"
+#include "keyboard/SettingBar.h"
+#include "midi/CheckedInt.h"
+#include "midi/MidiPort.h"
+#include "midi/PatchNames.h"
+#include "shell/AppIcon.h"
+#include "shell/AppTitle.h"
+#include "shell/ErrorTrap.h"
+#include "shell/FileExists.h"
+#include "shell/HandCursor.h"
+#include "shell/HomePage.h"
+#include "shell/NumberText.h"
+#include "shell/Program.h"
+#include "shell/SettingsStore.h"
+#include "shell/Skin.h"
+
+#include <QPushButton>
+
+namespace {
+
+// The bars restored from the settings store, in the order they are read.
+struct StoredBar {
+    SettingBar* Form1Layout::*bar;
+    const char* key;
+    int defaultValue;
+    int line;
+};
+
+const StoredBar StoredBars[] = {
+    {&Form1Layout::HScrollMIDIChannel, "Channel", 13, 168},
+    {&Form1Layout::HScrollPatch, "Patch", 0, 170},
+    {&Form1Layout::HScrollVolume, "Volume", 50, 172},
+    {&Form1Layout::HScrollPan, "Pan", 64, 174},
+    {&Form1Layout::HScrollOctave, "Octave", 2, 176},
+};
+
+} // namespace
+
+void Form_Load(Program& program) {
+    Services& services = program.services();
+    ErrorTrap trap(*services.errorReporter, locationTag("Form1", "Form_Load"));
+    Form1& window = program.window();
+    Form1Layout& ui = window.ui();
+    MidiState& state = program.state();
+    const QString& folder = services.programFolder;
+    const QString cursorFile = folder + QStringLiteral("/HAND-M.CUR");
+
+    trap.step(102, [&] { ApplySkin(window, folder); });
+    trap.step(104, [&] { window.setWindowTitle(QString::fromLatin1(ProductName)); });
+    trap.step(104, [&] { window.setWindowIcon(appIcon()); });
+    trap.step(104, [&] { SetAppTitle(); });
+    if (trap.test(106, [&] { return FileExists(cursorFile); }))
+        trap.step(108, [&] { program.customPointer = loadCursorFile(cursorFile); });
+    trap.step(110, [&] {
+        OpenHomePageSometimes(*services.clock, *services.random, *services.urlOpener,
+                              homePageUrl(folder));
+    });
+
+    int code = 0;
+    trap.step(130, [&] { code = 65; });
+    do {
+        trap.step(132, [&] {
+            ui.PushButton1.at(static_cast<std::size_t>(code - 65))->setText(QChar(code));
+        });
+    } while (trap.advance(134, [&] { return ++code <= 90; }));
+
+    trap.step(136, [&] { program.port().MidiOutOpenPort(); });
+    trap.step(138, [&] { state.currentChannel = 13; });
+    trap.step(140, [&] { state.channelPatch[state.currentChannel] = 0; });
+    trap.step(142, [&] { program.patchNames().ReadPatch(); });
+    trap.step(144, [&] { state.midiStatus = checkedInt16(state.currentChannel + 192LL); });
+    trap.step(146, [&] { state.midiData1 = state.channelPatch[state.currentChannel]; });
+    trap.step(148, [&] { state.midiData2 = 0; });
+    trap.step(150, [&] { program.port().SendMidiOut(); });
+    trap.step(152, [&] { state.currentVolume = 100; });
+    trap.step(154, [&] { state.channelVolume[state.currentChannel] = 100; });
+    trap.step(156, [&] { state.channelPan[state.currentChannel] = 0; });
+    trap.step(158, [&] { state.midiStatus = checkedInt16(state.currentChannel + 176LL); });
+    trap.step(160, [&] { state.midiData1 = 10; });
+    trap.step(162, [&] { state.midiData2 = state.channelPan[state.currentChannel]; });
+    trap.step(164, [&] { program.port().SendMidiOut(); });
+    trap.step(166, [&] { state.channelBaseNote[state.currentChannel] = 24; });
+
+    // Only the bars move: the MIDI state keeps the start state above until the
+    // user changes a bar.
+    for (const StoredBar& stored : StoredBars) {
+        trap.step(stored.line, [&] {
+            (ui.*stored.bar)
+                ->assignValue(ToInteger(services.settings->GetSetting(
+                    QLatin1String(SettingsAppName), QLatin1String(SettingsSection),
+                    QLatin1String(stored.key), stored.defaultValue)));
+        });
+    }
+}

@@ -97,7 +97,8 @@ Form1Layout Form1Layout::create(QWidget* window) {
     paintWhite(ui.Frame1);
 
     for (const BarSpec& spec : Bars) {
-        auto* bar = new SettingBar(spec.minimum, spec.maximum, spec.pageStep, spec.value, ui.Frame1);
+        auto* bar =
+            new SettingBar(spec.minimum, spec.maximum, spec.pageStep, spec.value, ui.Frame1);
         bar->setGeometry(spec.rect.toPixels());
         ui.*spec.bar = bar;
     }
@@ -120,9 +121,8 @@ Form1Layout Form1Layout::create(QWidget* window) {
 
     const QFont buttonFont = boldArial(11.25);
     for (int index = 0; index < NoteButtonCount; ++index) {
-        auto* button =
-            new QPushButton(index == QuestionButton ? QStringLiteral("?") : QStringLiteral("A"),
-                            window);
+        auto* button = new QPushButton(
+            index == QuestionButton ? QStringLiteral("?") : QStringLiteral("A"), window);
         button->setObjectName(QStringLiteral("PushButton1_%1").arg(index));
         button->setFont(buttonFont);
         button->setGeometry(noteButtonRect(index).toPixels());
@@ -141,13 +141,13 @@ Form1Layout Form1Layout::create(QWidget* window) {
 }
 
 std::array<QLabel*, 10> Form1Layout::labels() const {
-    return {lblPan, lblPatch, lblOctave, lblVolume, Label7,
-            lblChannel, Label4, Label3, Label2, Label1};
+    return {lblPan,     lblPatch, lblOctave, lblVolume, Label7,
+            lblChannel, Label4,   Label3,    Label2,    Label1};
 }
 
 std::array<QWidget*, 5 + Form1Layout::NoteButtonCount> Form1Layout::tabOrder() const {
-    std::array<QWidget*, 5 + NoteButtonCount> order{
-        HScrollMIDIChannel, HScrollVolume, HScrollOctave, HScrollPatch, HScrollPan};
+    std::array<QWidget*, 5 + NoteButtonCount> order{HScrollMIDIChannel, HScrollVolume,
+                                                    HScrollOctave, HScrollPatch, HScrollPan};
     for (std::size_t i = 0; i < PushButton1.size(); ++i)
         order[5 + i] = PushButton1[i];
     return order;

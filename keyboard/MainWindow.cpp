@@ -25,7 +25,8 @@ Form1::Form1(QWidget* parent)
         QPushButton* button = ui_.PushButton1[static_cast<std::size_t>(index)];
         button->setMouseTracking(true);
         button->installEventFilter(this);
-        connect(button, &QPushButton::clicked, this, [this, index] { emit noteButtonClicked(index); });
+        connect(button, &QPushButton::clicked, this,
+                [this, index] { emit noteButtonClicked(index); });
     }
     // Key preview: watch every key event of the application and take those of
     // this window before its focused control does.

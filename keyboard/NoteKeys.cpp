@@ -33,8 +33,8 @@ void NoteKeys::afterPause(int index) {
         trap.step(106, [&] { state.midiStatus = checkedInt16(144LL + state.currentChannel); });
         trap.step(108, [&] { state.midiData2 = state.currentVolume; });
         trap.step(110, [&] {
-            state.midiData1 = checkedInt16(index + static_cast<long long>(
-                                                       state.channelBaseNote[state.currentChannel]));
+            state.midiData1 = checkedInt16(
+                index + static_cast<long long>(state.channelBaseNote[state.currentChannel]));
         });
         trap.step(112, [&] { port_.SendMidiOut(); });
     }

@@ -31,8 +31,10 @@ void SettingsPanel::HScrollMIDIChannel_Click() {
     trap.step(100, [&] { save("Channel", ui_.HScrollMIDIChannel->value()); });
     trap.step(102, [&] { state.currentChannel = checkedInt16(ui_.HScrollMIDIChannel->value()); });
     trap.step(104, [&] { setCaption(ui_.lblChannel, withSignPlace(state.currentChannel + 1LL)); });
-    trap.step(106, [&] { ui_.HScrollPatch->assignValue(state.channelPatch[state.currentChannel]); });
-    trap.step(108, [&] { ui_.HScrollVolume->assignValue(state.channelVolume[state.currentChannel]); });
+    trap.step(106,
+              [&] { ui_.HScrollPatch->assignValue(state.channelPatch[state.currentChannel]); });
+    trap.step(108,
+              [&] { ui_.HScrollVolume->assignValue(state.channelVolume[state.currentChannel]); });
     trap.step(110, [&] { ui_.HScrollPan->assignValue(state.channelPan[state.currentChannel]); });
     trap.step(112, [&] {
         ui_.HScrollOctave->assignValue(state.channelBaseNote[state.currentChannel] / 12);

@@ -13,5 +13,9 @@ template <class Int> Int checkedInt(long long value) {
     return static_cast<Int>(value);
 }
 
-inline std::int16_t checkedInt16(long long value) { return checkedInt<std::int16_t>(value); }
-inline std::int32_t checkedInt32(long long value) { return checkedInt<std::int32_t>(value); }
+inline std::int16_t checkedInt16(long long value) {
+    return checkedInt<std::int16_t>(value);
+}
+inline std::int32_t checkedInt32(long long value) {
+    return checkedInt<std::int32_t>(value);
+}

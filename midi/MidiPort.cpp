@@ -19,7 +19,11 @@ void MidiPort::SendMidiOut() {
     trap.step(100, [&] { a = packStatusAndData1(state_.midiStatus, state_.midiData1); });
     trap.step(102, [&] { b = packData2(state_.midiData2); });
     trap.step(104, [&] { message = checkedInt32(static_cast<long long>(a) + b); });
-    trap.step(106, [&] { device_.sendShortMessage(state_.hMidiOut, static_cast<std::uint32_t>(message)); });
+    trap.step(106, [&] {
+        device_.sendShortMessage(state_.hMidiOut, static_cast<std::uint32_t>(message));
+    });
 }
 
-void MidiPort::closePort() { device_.close(state_.hMidiOut); }
+void MidiPort::closePort() {
+    device_.close(state_.hMidiOut);
+}

@@ -11,8 +11,9 @@ QString readProfileString(const QString& file, const QString& section, const QSt
     while (!in.atEnd()) {
         const QString line = QString::fromUtf8(in.readLine()).trimmed();
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-            inSection = line.mid(1, line.size() - 2).trimmed().compare(section.trimmed(),
-                                                                       Qt::CaseInsensitive) == 0;
+            inSection = line.mid(1, line.size() - 2)
+                            .trimmed()
+                            .compare(section.trimmed(), Qt::CaseInsensitive) == 0;
             continue;
         }
         const qsizetype equals = line.indexOf(QLatin1Char('='));

@@ -6,7 +6,9 @@ std::int32_t packStatusAndData1(std::int16_t status, std::int16_t data1) {
     return checkedInt32(status + 256LL * data1);
 }
 
-std::int32_t packData2(std::int32_t data2) { return checkedInt32(data2 * 256LL * 256LL); }
+std::int32_t packData2(std::int32_t data2) {
+    return checkedInt32(data2 * 256LL * 256LL);
+}
 
 std::int32_t packShortMessage(std::int16_t status, std::int16_t data1, std::int32_t data2) {
     return checkedInt32(static_cast<long long>(packStatusAndData1(status, data1)) +

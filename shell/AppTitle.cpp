@@ -11,7 +11,9 @@ QString cutAppTitle(QString text) {
     return text;
 }
 
-void SetAppTitle() { SetAppTitle(QString::fromLatin1(ProductName)); }
+void SetAppTitle() {
+    SetAppTitle(QString::fromLatin1(ProductName));
+}
 
 void SetAppTitle(const QString& productName) {
     QGuiApplication::setApplicationDisplayName(cutAppTitle(productName));

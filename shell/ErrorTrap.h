@@ -24,10 +24,12 @@ public:
     // Runs one step. Returns false when it failed (after the report).
     template <class Step> bool step(int line, Step&& body) {
         line_ = line;
-        return guard([&] {
-            std::forward<Step>(body)();
-            return true;
-        }, false);
+        return guard(
+            [&] {
+                std::forward<Step>(body)();
+                return true;
+            },
+            false);
     }
 
     // The test of a conditional. A failed test counts as met, so the procedure

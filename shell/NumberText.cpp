@@ -19,4 +19,6 @@ std::int16_t ToInteger(const QString& text) {
     return static_cast<std::int16_t>(rounded);
 }
 
-QString ToText(long long value) { return QString::number(value); }
+QString ToText(long long value) {
+    return QString::number(value);
+}

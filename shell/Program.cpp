@@ -17,8 +17,8 @@ Program::Program(Services services) : services_(std::move(services)) {
     window_ = std::make_unique<Form1>();
     port_ = std::make_unique<MidiPort>(state_, *services_.midiOut, *services_.errorReporter);
     pause_ = std::make_unique<Pause>(*services_.clock);
-    noteKeys_ = std::make_unique<NoteKeys>(*port_, *pause_, *services_.errorReporter,
-                                           *services_.noticeBox);
+    noteKeys_ =
+        std::make_unique<NoteKeys>(*port_, *pause_, *services_.errorReporter, *services_.noticeBox);
     patchNames_ = std::make_unique<PatchNames>(
         state_, *services_.errorReporter, services_.programFolder,
         [this](const QString& name) { setCaption(window_->ui().lblPatch, name); });

@@ -17,6 +17,6 @@ public:
                                const QString& key, int defaultValue) = 0;
     // Creates or replaces the entry; it has reached the store when this returns.
     // Fails (throws Failure) when the write did not land.
-    virtual void SaveSetting(const QString& application, const QString& section,
-                             const QString& key, const QString& text) = 0;
+    virtual void SaveSetting(const QString& application, const QString& section, const QString& key,
+                             const QString& text) = 0;
 };

@@ -42,7 +42,5 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    bool isFirstReceiverOfKeys(const QWidget* widget) const;
-
     Form1Layout ui_;
 };

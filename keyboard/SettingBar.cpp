@@ -10,6 +10,8 @@ SettingBar::SettingBar(int minimum, int maximum, int pageStep, int value, QWidge
     setValue(value);
     // A dragged thumb changes the value only when it is released.
     setTracking(false);
+    // Left and Page Down lower the value, Right and Page Up raise it.
+    setInvertedControls(false);
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QAbstractSlider::valueChanged, this, [this](int newValue) {
         if (!assigning_)

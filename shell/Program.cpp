@@ -4,6 +4,7 @@
 #include "keyboard/NoteKeys.h"
 #include "keyboard/SettingBar.h"
 #include "keyboard/SettingsPanel.h"
+#include "keyboard/WindowPointer.h"
 #include "midi/MidiPort.h"
 #include "midi/PatchNames.h"
 #include "shell/Pause.h"
@@ -17,8 +18,8 @@ Program::Program(Services services) : services_(std::move(services)) {
     window_ = std::make_unique<Form1>();
     port_ = std::make_unique<MidiPort>(state_, *services_.midiOut, *services_.errorReporter);
     pause_ = std::make_unique<Pause>(*services_.clock);
-    noteKeys_ = std::make_unique<NoteKeys>(*port_, *pause_, *services_.errorReporter,
-                                           *services_.noticeBox);
+    noteKeys_ =
+        std::make_unique<NoteKeys>(*port_, *pause_, *services_.errorReporter, *services_.noticeBox);
     patchNames_ = std::make_unique<PatchNames>(
         state_, *services_.errorReporter, services_.programFolder,
         [this](const QString& name) { setCaption(window_->ui().lblPatch, name); });
@@ -45,6 +46,8 @@ void Program::wire() {
                      live([this](char16_t code) { noteKeys_->Form_KeyPress(code); }));
     QObject::connect(window, &Form1::noteButtonClicked, window,
                      live([this](int index) { noteKeys_->PushButton1_Click(index); }));
+
+    wireWindowPointer(*window, customPointer);
 
     Form1Layout& ui = window->ui();
     const std::pair<SettingBar*, void (SettingsPanel::*)()> bars[] = {

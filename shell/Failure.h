@@ -25,6 +25,7 @@ public:
     }
     static Failure invalidPicture() { return Failure(QStringLiteral("Invalid picture")); }
     static Failure fileNotFound() { return Failure(QStringLiteral("File not found")); }
+    static Failure invalidFileFormat() { return Failure(QStringLiteral("Invalid file format")); }
     static Failure pathFileAccessError() {
         return Failure(QStringLiteral("Path/File access error"));
     }

@@ -1,12 +1,17 @@
 #include "shell/HandCursor.h"
 
+#include "shell/CursorFile.h"
 #include "shell/Failure.h"
 
+#include <QFile>
 #include <QPixmap>
 
 QCursor loadCursorFile(const QString& path) {
-    QPixmap picture(path);
-    if (picture.isNull())
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         throw Failure::invalidPicture();
-    return QCursor(picture);
+    // One byte more than allowed tells a file that is too large.
+    const QByteArray bytes = file.read(MaxCursorFileSize + 1);
+    const CursorPicture cursor = decodeCursorFile(bytes);
+    return QCursor(QPixmap::fromImage(cursor.image), cursor.hotSpot.x(), cursor.hotSpot.y());
 }

@@ -4,6 +4,7 @@
 #include "keyboard/NoteKeys.h"
 #include "keyboard/SettingBar.h"
 #include "keyboard/SettingsPanel.h"
+#include "keyboard/WindowPointer.h"
 #include "midi/MidiPort.h"
 #include "midi/PatchNames.h"
 #include "shell/Pause.h"
@@ -45,6 +46,8 @@ void Program::wire() {
                      live([this](char16_t code) { noteKeys_->Form_KeyPress(code); }));
     QObject::connect(window, &Form1::noteButtonClicked, window,
                      live([this](int index) { noteKeys_->PushButton1_Click(index); }));
+
+    wireWindowPointer(*window, customPointer);
 
     Form1Layout& ui = window->ui();
     const std::pair<SettingBar*, void (SettingsPanel::*)()> bars[] = {

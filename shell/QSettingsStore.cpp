@@ -43,7 +43,9 @@ void writeIniFile(const QString& path, const QString& section, const QString& ke
     const QByteArray before = QFileInfo::exists(path) ? readWholeFile(path) : QByteArray();
     const QByteArray after = withIniValue(before, section, key, text);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered QFile drops the error of a short write (a full
+    // disk) when it flushes, and the cut file would then be committed.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw Failure::pathFileAccessError();
     if (file.write(after) != after.size()) {
         file.cancelWriting();

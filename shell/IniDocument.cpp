@@ -4,7 +4,9 @@
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 QByteArrayView trimmedBlanks(QByteArrayView text) {
     qsizetype begin = 0;
@@ -26,7 +28,9 @@ int hexValue(char c) {
     return -1;
 }
 
-bool isHexDigit(QChar c) { return c.unicode() < 0x80 && hexValue(char(c.unicode())) >= 0; }
+bool isHexDigit(QChar c) {
+    return c.unicode() < 0x80 && hexValue(char(c.unicode())) >= 0;
+}
 
 QString hex(uint value, int width) {
     return QString::number(value, 16).toUpper().rightJustified(width, QLatin1Char('0'));
@@ -116,15 +120,33 @@ QByteArray escapedText(const QString& text) {
         }
         escapeNextIfHexDigit = false;
         switch (u) {
-        case '\a': result += QStringLiteral("\\a"); break;
-        case '\b': result += QStringLiteral("\\b"); break;
-        case '\f': result += QStringLiteral("\\f"); break;
-        case '\n': result += QStringLiteral("\\n"); break;
-        case '\r': result += QStringLiteral("\\r"); break;
-        case '\t': result += QStringLiteral("\\t"); break;
-        case '\v': result += QStringLiteral("\\v"); break;
-        case '"': result += QStringLiteral("\\\""); break;
-        case '\\': result += QStringLiteral("\\\\"); break;
+        case '\a':
+            result += QStringLiteral("\\a");
+            break;
+        case '\b':
+            result += QStringLiteral("\\b");
+            break;
+        case '\f':
+            result += QStringLiteral("\\f");
+            break;
+        case '\n':
+            result += QStringLiteral("\\n");
+            break;
+        case '\r':
+            result += QStringLiteral("\\r");
+            break;
+        case '\t':
+            result += QStringLiteral("\\t");
+            break;
+        case '\v':
+            result += QStringLiteral("\\v");
+            break;
+        case '"':
+            result += QStringLiteral("\\\"");
+            break;
+        case '\\':
+            result += QStringLiteral("\\\\");
+            break;
         default:
             if (u <= 0x1F || u == 0x7F) {
                 result += QStringLiteral("\\x") + hex(u, 1);
@@ -164,13 +186,27 @@ QString unescapedText(QByteArrayView raw) {
         }
         const char e = value[++i];
         switch (e) {
-        case 'a': out.addChar(U'\a'); break;
-        case 'b': out.addChar(U'\b'); break;
-        case 'f': out.addChar(U'\f'); break;
-        case 'n': out.addChar(U'\n'); break;
-        case 'r': out.addChar(U'\r'); break;
-        case 't': out.addChar(U'\t'); break;
-        case 'v': out.addChar(U'\v'); break;
+        case 'a':
+            out.addChar(U'\a');
+            break;
+        case 'b':
+            out.addChar(U'\b');
+            break;
+        case 'f':
+            out.addChar(U'\f');
+            break;
+        case 'n':
+            out.addChar(U'\n');
+            break;
+        case 'r':
+            out.addChar(U'\r');
+            break;
+        case 't':
+            out.addChar(U'\t');
+            break;
+        case 'v':
+            out.addChar(U'\v');
+            break;
         case 'x': {
             char32_t code = 0;
             while (i + 1 < value.size() && hexValue(value[i + 1]) >= 0 && code <= 0xFFFF)
@@ -181,8 +217,8 @@ QString unescapedText(QByteArrayView raw) {
         default:
             if (e >= '0' && e <= '7') {
                 char32_t code = char32_t(e - '0');
-                for (int n = 0; n < 2 && i + 1 < value.size() && value[i + 1] >= '0' &&
-                                value[i + 1] <= '7';
+                for (int n = 0;
+                     n < 2 && i + 1 < value.size() && value[i + 1] >= '0' && value[i + 1] <= '7';
                      ++n)
                     code = code * 8 + char32_t(value[++i] - '0');
                 out.addChar(code);
@@ -206,7 +242,7 @@ enum class LineKind { Other, Header, Entry };
 
 struct ParsedLine {
     LineKind kind = LineKind::Other;
-    QString name;     // the section of a header, the key of an entry
+    QString name;         // the section of a header, the key of an entry
     QByteArrayView value; // the raw value of an entry
 };
 

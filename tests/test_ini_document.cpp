@@ -31,8 +31,8 @@ void TestIniDocument::readsHandWrittenValues_data() {
     QTest::newRow("plain") << QByteArray("[Clavitone]\nChannel=7\n") << MaybeText("7");
     QTest::newRow("blanks around key and value")
         << QByteArray("[Clavitone]\n  Channel =  7 \t\n") << MaybeText("7");
-    QTest::newRow("quoted blanks kept") << QByteArray("[Clavitone]\nChannel=\" 7 \"\n")
-                                        << MaybeText(" 7 ");
+    QTest::newRow("quoted blanks kept")
+        << QByteArray("[Clavitone]\nChannel=\" 7 \"\n") << MaybeText(" 7 ");
     QTest::newRow("empty text") << QByteArray("[Clavitone]\nChannel=\n") << MaybeText("");
     QTest::newRow("comma is text, not a list")
         << QByteArray("[Clavitone]\nChannel=7,5\n") << MaybeText("7,5");
@@ -42,28 +42,27 @@ void TestIniDocument::readsHandWrittenValues_data() {
         << QByteArray("[Clavitone]\nChannel=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\a)\n")
         << MaybeText(QStringLiteral("@Variant(") + nul + nul + nul + QChar(2) + nul + nul + nul +
                      QChar(7) + QLatin1Char(')'));
-    QTest::newRow("bytearray stays text") << QByteArray("[Clavitone]\nChannel=@ByteArray(7)\n")
-                                          << MaybeText("@ByteArray(7)");
-    QTest::newRow("doubled at sign") << QByteArray("[Clavitone]\nChannel=@@7\n")
-                                     << MaybeText("@7");
-    QTest::newRow("comment after value") << QByteArray("[Clavitone]\nChannel=7 ; seven\n")
-                                         << MaybeText("7");
-    QTest::newRow("windows line ends") << QByteArray("[Clavitone]\r\nChannel=7\r\n")
-                                       << MaybeText("7");
-    QTest::newRow("later line wins") << QByteArray("[Clavitone]\nChannel=1\nChannel=2\n")
-                                     << MaybeText("2");
+    QTest::newRow("bytearray stays text")
+        << QByteArray("[Clavitone]\nChannel=@ByteArray(7)\n") << MaybeText("@ByteArray(7)");
+    QTest::newRow("doubled at sign") << QByteArray("[Clavitone]\nChannel=@@7\n") << MaybeText("@7");
+    QTest::newRow("comment after value")
+        << QByteArray("[Clavitone]\nChannel=7 ; seven\n") << MaybeText("7");
+    QTest::newRow("windows line ends")
+        << QByteArray("[Clavitone]\r\nChannel=7\r\n") << MaybeText("7");
+    QTest::newRow("later line wins")
+        << QByteArray("[Clavitone]\nChannel=1\nChannel=2\n") << MaybeText("2");
     QTest::newRow("section given twice")
         << QByteArray("[Clavitone]\nChannel=1\n[Other]\nChannel=9\n[Clavitone]\nPan=3\n")
         << MaybeText("1");
     QTest::newRow("garbage around") << QByteArray("\x01\xff junk\n[Clavitone]\nnot an entry\n"
                                                   "[broken\nChannel=4\n")
                                     << MaybeText("4");
-    QTest::newRow("key names are case sensitive") << QByteArray("[Clavitone]\nchannel=7\n")
-                                                  << MaybeText();
+    QTest::newRow("key names are case sensitive")
+        << QByteArray("[Clavitone]\nchannel=7\n") << MaybeText();
     QTest::newRow("other section only") << QByteArray("[Clavitone2]\nChannel=7\n") << MaybeText();
     QTest::newRow("before any section") << QByteArray("Channel=7\n[Clavitone]\n") << MaybeText();
-    QTest::newRow("commented out") << QByteArray("[Clavitone]\n;Channel=7\n#Channel=8\n")
-                                   << MaybeText();
+    QTest::newRow("commented out")
+        << QByteArray("[Clavitone]\n;Channel=7\n#Channel=8\n") << MaybeText();
     QTest::newRow("no final line end") << QByteArray("[Clavitone]\nChannel=7") << MaybeText("7");
     QTest::newRow("empty document") << QByteArray() << MaybeText();
 }
@@ -88,8 +87,8 @@ void TestIniDocument::writtenTextReadsBackUnchanged_data() {
     QTest::newRow("semicolon and equals") << s << QStringLiteral("K") << QStringLiteral("a;b=c");
     QTest::newRow("quotes and backslashes")
         << s << QStringLiteral("K") << QStringLiteral("say \"hi\" \\ there");
-    QTest::newRow("line breaks and tabs") << s << QStringLiteral("K")
-                                          << QStringLiteral("one\ntwo\r\tthree");
+    QTest::newRow("line breaks and tabs")
+        << s << QStringLiteral("K") << QStringLiteral("one\ntwo\r\tthree");
     QTest::newRow("control then hex digit")
         << s << QStringLiteral("K") << QString(QChar(1)) + QStringLiteral("ABC");
     QTest::newRow("leading at") << s << QStringLiteral("K") << QStringLiteral("@Variant(7)");
@@ -98,8 +97,8 @@ void TestIniDocument::writtenTextReadsBackUnchanged_data() {
     QTest::newRow("key with blanks and symbols")
         << s << QStringLiteral("my key=[x];%") << QStringLiteral("1");
     QTest::newRow("key with slash") << s << QStringLiteral("a/b") << QStringLiteral("2");
-    QTest::newRow("non-latin key") << s << QStringLiteral("Kanal\u00e4\u266B")
-                                   << QStringLiteral("3");
+    QTest::newRow("non-latin key")
+        << s << QStringLiteral("Kanal\u00e4\u266B") << QStringLiteral("3");
     QTest::newRow("section with symbols")
         << QStringLiteral("My [Section]") << QStringLiteral("K") << QStringLiteral("4");
 }
@@ -134,17 +133,16 @@ void TestIniDocument::editKeepsEveryOtherByte_data() {
         << QByteArray("[Other]\nx=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\a)\n[broken\n\xff\xfe")
         << QByteArray("[Other]\nx=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\a)\n[broken\n\xff\xfe\n\n"
                       "[Clavitone]\nChannel=5\n");
-    QTest::newRow("windows line ends kept")
-        << QByteArray("[Clavitone]\r\nPan=1\r\nChannel=2\r\n")
-        << QByteArray("[Clavitone]\r\nPan=1\r\nChannel=5\r\n");
+    QTest::newRow("windows line ends kept") << QByteArray("[Clavitone]\r\nPan=1\r\nChannel=2\r\n")
+                                            << QByteArray("[Clavitone]\r\nPan=1\r\nChannel=5\r\n");
     QTest::newRow("windows line ends for new lines")
         << QByteArray("[Clavitone]\r\nPan=1\r\n")
         << QByteArray("[Clavitone]\r\nPan=1\r\nChannel=5\r\n");
     QTest::newRow("later of two lines replaced")
         << QByteArray("[Clavitone]\nChannel=1\nChannel=2\n")
         << QByteArray("[Clavitone]\nChannel=1\nChannel=5\n");
-    QTest::newRow("header without entries") << QByteArray("[Clavitone]\n")
-                                            << QByteArray("[Clavitone]\nChannel=5\n");
+    QTest::newRow("header without entries")
+        << QByteArray("[Clavitone]\n") << QByteArray("[Clavitone]\nChannel=5\n");
 }
 
 void TestIniDocument::editKeepsEveryOtherByte() {

@@ -99,8 +99,8 @@ void TestNumberText::toText_data() {
     QTest::newRow("channel") << 13LL << QStringLiteral("13") << QStringLiteral("C");
     QTest::newRow("negative") << -32768LL << QStringLiteral("-32768") << QStringLiteral("C");
     // Never the locale's grouping or signs.
-    QTest::newRow("thousands in German") << 12345LL << QStringLiteral("12345")
-                                         << QStringLiteral("de_DE");
+    QTest::newRow("thousands in German")
+        << 12345LL << QStringLiteral("12345") << QStringLiteral("de_DE");
     QTest::newRow("negative in Arabic") << -7LL << QStringLiteral("-7") << QStringLiteral("ar_EG");
 }
 

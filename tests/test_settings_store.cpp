@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -76,6 +77,7 @@ private slots:
     void saveIsReadBackByAFreshStore_data();
     void saveIsReadBackByAFreshStore();
     void saveKeepsWhatOthersWrote();
+    void saveThroughALinkKeepsTheLink();
     void failedSaveIsReportedAndChangesNothing_data();
     void failedSaveIsReportedAndChangesNothing();
     void unreadableStoreIsReported();
@@ -138,7 +140,8 @@ void TestSettingsStore::saveIsReadBackByAFreshStore() {
     QCOMPARE(QSettingsStore(folder).GetSetting(App, Section, QStringLiteral("Channel"), 13), text);
     QCOMPARE(namesIn(folder), QStringList{QStringLiteral("Kestrane.conf")}); // no lock left
 
-    QSettingsStore(folder).SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("9"));
+    QSettingsStore(folder).SaveSetting(App, Section, QStringLiteral("Channel"),
+                                       QStringLiteral("9"));
     QCOMPARE(QSettingsStore(folder).GetSetting(App, Section, QStringLiteral("Channel"), 13),
              QStringLiteral("9"));
 }
@@ -160,6 +163,23 @@ void TestSettingsStore::saveKeepsWhatOthersWrote() {
     QByteArray expected = handEdited;
     expected.replace("Channel = 7,5\n", "Channel = 7,5\nVolume=80\n");
     QCOMPARE(contentOf(file), expected);
+}
+
+// A settings file kept elsewhere and linked into the configuration folder
+// stays linked: the save goes to the file the link names.
+void TestSettingsStore::saveThroughALinkKeepsTheLink() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("config"))));
+    const QString target = dir.filePath(QStringLiteral("Kestrane.conf"));
+    const QString link = dir.filePath(QStringLiteral("config/Kestrane.conf"));
+    QVERIFY(writeFile(target, "[Clavitone]\nPan=1\n"));
+    QVERIFY(QFile::link(target, link));
+
+    QSettingsStore(dir.filePath(QStringLiteral("config")))
+        .SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), target);
+    QCOMPARE(contentOf(target), QByteArray("[Clavitone]\nPan=1\nChannel=5\n"));
 }
 
 void TestSettingsStore::failedSaveIsReportedAndChangesNothing_data() {
@@ -242,7 +262,7 @@ void TestSettingsStore::twoCopiesSavingAtOnce() {
     QVERIFY(dir.isValid());
     const QString file = dir.filePath(QStringLiteral("Kestrane.conf"));
     QVERIFY(writeFile(file, "; hand-written\n[Clavitone]\nOctave=3\n"));
-    const int count = 150;
+    const int count = 100;
 
     QProcess first;
     QProcess second;
@@ -263,7 +283,8 @@ void TestSettingsStore::twoCopiesSavingAtOnce() {
     QCOMPARE(store.GetSetting(App, Section, QStringLiteral("A"), -1), QString::number(count));
     QCOMPARE(store.GetSetting(App, Section, QStringLiteral("B"), -1), QString::number(count));
     const QString shared = store.GetSetting(App, Section, QStringLiteral("Shared"), -1);
-    QVERIFY2(shared == QStringLiteral("A%1").arg(count) || shared == QStringLiteral("B%1").arg(count),
+    QVERIFY2(shared == QStringLiteral("A%1").arg(count) ||
+                 shared == QStringLiteral("B%1").arg(count),
              qPrintable(shared));
     QCOMPARE(store.GetSetting(App, Section, QStringLiteral("Octave"), -1), QStringLiteral("3"));
     const QByteArray content = contentOf(file);

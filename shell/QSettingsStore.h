@@ -6,8 +6,9 @@
 
 // The settings store in QSettings' places and formats. On Windows: the current
 // user's registry, one key per application and section below
-// "Software\VB and VBA Program Settings", one string value (REG_SZ) per entry. Elsewhere: one INI
-// file per application, "<folder>/<application>.conf", one group per section.
+// "Software\VB and VBA Program Settings", one string value (REG_SZ) per entry.
+// Elsewhere: one INI file per application, "<folder>/<application>.conf", one
+// group per section.
 //
 // The INI file is not written through QSettings, which rewrites the whole file
 // on every save and drops comments and lines it cannot parse. A save edits the

@@ -4,10 +4,18 @@
 
 #include <QString>
 
-// The settings store over QSettings: on Windows the current user's registry
-// under "Software\VB and VBA Program Settings\<application>\<section>", elsewhere
-// one INI file per application, "<folder>/<application>.conf", with one group per
-// section.
+// The settings store in QSettings' places and formats. On Windows: the current
+// user's registry, one key per application and section below
+// "Software\VB and VBA Program Settings", one string value (REG_SZ) per entry.
+// Elsewhere: one INI file per application, "<folder>/<application>.conf", one
+// group per section.
+//
+// The INI file is not written through QSettings, which rewrites the whole file
+// on every save and drops comments and lines it cannot parse. A save edits the
+// one entry's line and keeps the rest of the file byte for byte; it runs under
+// the same lock file QSettings uses ("<file>.lock") and replaces the file in one
+// step, so copies of the program saving at once never mix their files and a
+// reader sees either the old file or the new one.
 class QSettingsStore : public SettingsStore {
 public:
     // The user's configuration folder of the platform.
@@ -15,8 +23,11 @@ public:
     // INI files in `folder` (tests use a temporary one).
     explicit QSettingsStore(QString folder);
 
+    // A file that exists but cannot be read fails with "Path/File access error".
     QString GetSetting(const QString& application, const QString& section, const QString& key,
                        int defaultValue) override;
+    // Creates the folder when it is missing. Fails with "Path/File access error"
+    // when the entry could not be written; the file is then left as it was.
     void SaveSetting(const QString& application, const QString& section, const QString& key,
                      const QString& text) override;
 
@@ -24,5 +35,7 @@ public:
     QString location(const QString& application) const;
 
 private:
+    bool inRegistry() const;
+
     QString folder_; // empty: the platform's own place
 };

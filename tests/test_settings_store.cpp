@@ -1,0 +1,319 @@
+#include "shell/Failure.h"
+#include "shell/QSettingsStore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+
+namespace {
+
+const QString App = QStringLiteral("Kestrane");
+const QString Section = QStringLiteral("Clavitone");
+
+// The description of the Failure `action` throws; empty when it throws none.
+QString failureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Failure& failure) {
+        return failure.description();
+    }
+    return {};
+}
+
+QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+// Every name in a folder, hidden ones included.
+QStringList namesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+// The second copy of the program in the test below: saves `count` times to
+// its own key and to a key both copies share, and checks after each save that
+// a fresh reader sees its own key.
+int saveMany(const QString& folder, const QString& key, int count) {
+    for (int i = 1; i <= count; ++i) {
+        QSettingsStore store(folder);
+        try {
+            store.SaveSetting(App, Section, key, QString::number(i));
+            store.SaveSetting(App, Section, QStringLiteral("Shared"), key + QString::number(i));
+        } catch (const Failure& failure) {
+            qCritical("save %d failed: %s", i, failure.what());
+            return 2;
+        }
+        const QString seen = QSettingsStore(folder).GetSetting(App, Section, key, -1);
+        if (seen != QString::number(i)) {
+            qCritical("save %d of %s reads back as %s", i, qPrintable(key), qPrintable(seen));
+            return 1;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+class TestSettingsStore : public QObject {
+    Q_OBJECT
+
+private slots:
+    void missingEntryGivesDefaultAndCreatesNothing_data();
+    void missingEntryGivesDefaultAndCreatesNothing();
+    void saveIsReadBackByAFreshStore_data();
+    void saveIsReadBackByAFreshStore();
+    void saveKeepsWhatOthersWrote();
+    void saveThroughALinkKeepsTheLink();
+    void failedSaveIsReportedAndChangesNothing_data();
+    void failedSaveIsReportedAndChangesNothing();
+    void unreadableStoreIsReported();
+    void fullDiskLeavesTheOldFile();
+    void twoCopiesSavingAtOnce();
+    void locationIsTheUsersConfigurationFolder();
+};
+
+void TestSettingsStore::missingEntryGivesDefaultAndCreatesNothing_data() {
+    QTest::addColumn<QString>("subfolder");
+    QTest::addColumn<QByteArray>("content"); // of Kestrane.conf; null: no file
+
+    QTest::newRow("no folder") << QStringLiteral("missing/deeper") << QByteArray();
+    QTest::newRow("no file") << QString() << QByteArray();
+    QTest::newRow("empty file") << QString() << QByteArray("");
+    QTest::newRow("other section") << QString() << QByteArray("[Clavitone2]\nChannel=7\n");
+    QTest::newRow("section without the key") << QString() << QByteArray("[Clavitone]\nPan=7\n");
+}
+
+void TestSettingsStore::missingEntryGivesDefaultAndCreatesNothing() {
+    QFETCH(QString, subfolder);
+    QFETCH(QByteArray, content);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = subfolder.isEmpty() ? dir.path() : dir.filePath(subfolder);
+    const QString file = folder + QStringLiteral("/Kestrane.conf");
+    if (!content.isNull())
+        QVERIFY(writeFile(file, content));
+    // Another application's file is never read.
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("Other.conf")), "[Clavitone]\nChannel=7\n"));
+    const QStringList before = namesIn(dir.path());
+
+    QSettingsStore store(folder);
+    QCOMPARE(store.GetSetting(App, Section, QStringLiteral("Channel"), 13), QStringLiteral("13"));
+    QCOMPARE(store.GetSetting(App, Section, QStringLiteral("Channel"), -5), QStringLiteral("-5"));
+
+    QCOMPARE(namesIn(dir.path()), before);
+    QCOMPARE(QFile::exists(file), !content.isNull());
+    QCOMPARE(contentOf(file), content);
+}
+
+void TestSettingsStore::saveIsReadBackByAFreshStore_data() {
+    QTest::addColumn<QString>("subfolder");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("digits") << QString() << QStringLiteral("5");
+    QTest::newRow("empty text, not the default") << QString() << QString();
+    QTest::newRow("comma") << QString() << QStringLiteral("7,5");
+    QTest::newRow("missing folders made") << QStringLiteral("a/b/c") << QStringLiteral("-12");
+}
+
+void TestSettingsStore::saveIsReadBackByAFreshStore() {
+    QFETCH(QString, subfolder);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = subfolder.isEmpty() ? dir.path() : dir.filePath(subfolder);
+
+    QSettingsStore(folder).SaveSetting(App, Section, QStringLiteral("Channel"), text);
+    QCOMPARE(QSettingsStore(folder).GetSetting(App, Section, QStringLiteral("Channel"), 13), text);
+    QCOMPARE(namesIn(folder), QStringList{QStringLiteral("Kestrane.conf")}); // no lock left
+
+    QSettingsStore(folder).SaveSetting(App, Section, QStringLiteral("Channel"),
+                                       QStringLiteral("9"));
+    QCOMPARE(QSettingsStore(folder).GetSetting(App, Section, QStringLiteral("Channel"), 13),
+             QStringLiteral("9"));
+}
+
+void TestSettingsStore::saveKeepsWhatOthersWrote() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("Kestrane.conf"));
+    // Hand-edited: comments, a line QSettings cannot parse, a value it would
+    // read as a list, one it would turn into a number, another program's section.
+    const QByteArray handEdited("; keep me\n[Clavitone]\nChannel = 7,5\ngarbage without equals\n"
+                                "[Studio]\nx=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\a)\n[broken\n");
+    QVERIFY(writeFile(file, handEdited));
+
+    QSettingsStore store(dir.path());
+    QCOMPARE(store.GetSetting(App, Section, QStringLiteral("Channel"), 13), QStringLiteral("7,5"));
+    store.SaveSetting(App, Section, QStringLiteral("Volume"), QStringLiteral("80"));
+
+    QByteArray expected = handEdited;
+    expected.replace("Channel = 7,5\n", "Channel = 7,5\nVolume=80\n");
+    QCOMPARE(contentOf(file), expected);
+}
+
+// A settings file kept elsewhere and linked into the configuration folder
+// stays linked: the save goes to the file the link names.
+void TestSettingsStore::saveThroughALinkKeepsTheLink() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("config"))));
+    const QString target = dir.filePath(QStringLiteral("Kestrane.conf"));
+    const QString link = dir.filePath(QStringLiteral("config/Kestrane.conf"));
+    QVERIFY(writeFile(target, "[Clavitone]\nPan=1\n"));
+    QVERIFY(QFile::link(target, link));
+
+    QSettingsStore(dir.filePath(QStringLiteral("config")))
+        .SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), target);
+    QCOMPARE(contentOf(target), QByteArray("[Clavitone]\nPan=1\nChannel=5\n"));
+}
+
+void TestSettingsStore::failedSaveIsReportedAndChangesNothing_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("fileAsFolder");
+    QTest::addColumn<bool>("folderAsFile");
+
+    // /proc takes no new files, not even from root.
+    QTest::newRow("folder that takes no files") << QStringLiteral("/proc") << false << false;
+    QTest::newRow("file where the folder should be") << QString() << true << false;
+    QTest::newRow("folder where the file should be") << QString() << false << true;
+}
+
+void TestSettingsStore::failedSaveIsReportedAndChangesNothing() {
+    QFETCH(QString, folder);
+    QFETCH(bool, fileAsFolder);
+    QFETCH(bool, folderAsFile);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    if (folder.isEmpty())
+        folder = dir.filePath(QStringLiteral("config"));
+    if (fileAsFolder)
+        QVERIFY(writeFile(folder, "not a folder"));
+    if (folderAsFile)
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/Kestrane.conf")));
+    const QStringList before = namesIn(dir.path());
+
+    QSettingsStore store(folder);
+    QCOMPARE(failureOf([&] {
+                 store.SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
+             }),
+             QStringLiteral("Path/File access error"));
+    QCOMPARE(namesIn(dir.path()), before);
+    if (fileAsFolder)
+        QCOMPARE(contentOf(folder), QByteArray("not a folder"));
+    if (folderAsFile)
+        QCOMPARE(namesIn(folder), QStringList{QStringLiteral("Kestrane.conf")});
+}
+
+void TestSettingsStore::unreadableStoreIsReported() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("Kestrane.conf"))));
+    QSettingsStore store(dir.path());
+    QCOMPARE(failureOf([&] { store.GetSetting(App, Section, QStringLiteral("Channel"), 13); }),
+             QStringLiteral("Path/File access error"));
+}
+
+// A file size limit stands in for a full disk: the new file cannot be written
+// out, so the save fails and the old file stays as it was.
+void TestSettingsStore::fullDiskLeavesTheOldFile() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("Kestrane.conf"));
+    const QByteArray old = "[Clavitone]\nChannel=7\n; " + QByteArray(200, 'x') + '\n';
+    QVERIFY(writeFile(file, old));
+
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 128;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString failure = failureOf([&] {
+        QSettingsStore(dir.path())
+            .SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
+    });
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QCOMPARE(failure, QStringLiteral("Path/File access error"));
+    QCOMPARE(contentOf(file), old);
+    QCOMPARE(namesIn(dir.path()), QStringList{QStringLiteral("Kestrane.conf")});
+}
+
+// Two copies of the program saving at the same time: the last save of an
+// entry wins and no other entry is lost.
+void TestSettingsStore::twoCopiesSavingAtOnce() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("Kestrane.conf"));
+    QVERIFY(writeFile(file, "; hand-written\n[Clavitone]\nOctave=3\n"));
+    const int count = 100;
+
+    QProcess first;
+    QProcess second;
+    for (auto [process, key] : {std::pair{&first, "A"}, std::pair{&second, "B"}}) {
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(QCoreApplication::applicationFilePath(),
+                       {QStringLiteral("--save-many"), dir.path(), QLatin1String(key),
+                        QString::number(count)});
+    }
+    QVERIFY(first.waitForFinished(100000));
+    QVERIFY(second.waitForFinished(100000));
+    QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(first.exitCode(), 0);
+    QCOMPARE(second.exitCode(), 0);
+
+    QSettingsStore store(dir.path());
+    QCOMPARE(store.GetSetting(App, Section, QStringLiteral("A"), -1), QString::number(count));
+    QCOMPARE(store.GetSetting(App, Section, QStringLiteral("B"), -1), QString::number(count));
+    const QString shared = store.GetSetting(App, Section, QStringLiteral("Shared"), -1);
+    QVERIFY2(shared == QStringLiteral("A%1").arg(count) ||
+                 shared == QStringLiteral("B%1").arg(count),
+             qPrintable(shared));
+    QCOMPARE(store.GetSetting(App, Section, QStringLiteral("Octave"), -1), QStringLiteral("3"));
+    const QByteArray content = contentOf(file);
+    QVERIFY(content.startsWith("; hand-written\n[Clavitone]\nOctave=3\n"));
+    QCOMPARE(content.count('\n'), 6);
+    QCOMPARE(namesIn(dir.path()), QStringList{QStringLiteral("Kestrane.conf")});
+}
+
+void TestSettingsStore::locationIsTheUsersConfigurationFolder() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+    QSettingsStore store;
+    const QString location = store.location(App);
+    store.SaveSetting(App, Section, QStringLiteral("Pan"), QStringLiteral("64"));
+    qputenv("XDG_CONFIG_HOME", saved);
+    QCOMPARE(location, dir.filePath(QStringLiteral("Kestrane.conf")));
+    QCOMPARE(contentOf(dir.filePath(QStringLiteral("Kestrane.conf"))),
+             QByteArray("[Clavitone]\nPan=64\n"));
+}
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() == 5 && arguments[1] == QStringLiteral("--save-many"))
+        return saveMany(arguments[2], arguments[3], arguments[4].toInt());
+    TestSettingsStore test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_settings_store.moc"

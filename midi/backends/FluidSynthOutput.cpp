@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -154,7 +155,7 @@ MidiHandle FluidSynthOutput::open() {
 
 void FluidSynthOutput::load(std::string soundfont) {
     Engine& engine = *engine_;
-    engine.loader = std::thread([&engine, soundfont = std::move(soundfont)] {
+    const auto loadAndCatchUp = [&engine, soundfont = std::move(soundfont)] {
         // FluidSynth does not load its default soundfont by itself. Only the
         // presets in use are read now; the rest when they are chosen.
         const bool usable = fluid_synth_sfload(engine.synth.get(), soundfont.c_str(),
@@ -167,7 +168,13 @@ void FluidSynthOutput::load(std::string soundfont) {
         engine.pending.shrink_to_fit();
         engine.usable = usable;
         engine.loaded = true;
-    });
+    };
+    try {
+        engine.loader = std::thread(loadAndCatchUp);
+    } catch (const std::system_error&) {
+        // No thread to spare: load here, which only makes opening slower.
+        loadAndCatchUp();
+    }
 }
 
 void FluidSynthOutput::sendShortMessage(MidiHandle handle, std::uint32_t message) {

@@ -19,7 +19,9 @@ public:
     // velocity 100 peaks near -15 dBFS and a ten-note chord over three octaves
     // near -3 dBFS, so chords stay below full scale.
     static constexpr double Gain = 0.8;
-    // Audio buffering: the smallest period that plays without drop-outs.
+    // Audio buffering: two periods of 1024 frames, at most 46 ms at 44.1 kHz.
+    // On a busy two-core machine through PulseAudio, 512 frames and less still
+    // dropped out; 1024 played cleanly.
     static constexpr int PeriodFrames = 1024;
     static constexpr int Periods = 2;
 

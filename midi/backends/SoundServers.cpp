@@ -82,6 +82,8 @@ std::vector<std::string> audioDriverOrder(bool pulseAudioRunning, bool jackRunni
     order.emplace_back("alsa");
     if (jackRunning)
         order.emplace_back("jack");
+    // Starts only where the process has set up SDL's audio itself; costs
+    // nothing to try otherwise.
     order.emplace_back("sdl2");
     return order;
 }

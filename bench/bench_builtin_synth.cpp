@@ -5,6 +5,8 @@
 //   bench_builtin_synth            all of it
 //   bench_builtin_synth open       only open() through the audio drivers
 //   bench_builtin_synth levels     only the levels
+//   bench_builtin_synth play       eight notes half a second apart through the
+//                                  audio device, to listen to or record
 
 #include "midi/backends/FluidSynthOutput.h"
 
@@ -162,6 +164,23 @@ void measureLevels() {
                 dB(quietestSingle), clipping);
 }
 
+void playThroughDevice() {
+    FluidSynthOutput output;
+    const MidiHandle handle = output.open();
+    if (!handle || !waitUntilReady(output)) {
+        std::printf("no audio device or no soundfont\n");
+        return;
+    }
+    std::printf("playing through %s\n", output.audioDriver().c_str());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    for (int i = 0; i < 8; ++i) {
+        output.sendShortMessage(handle, noteOn(0, 48 + 2 * i, 100));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    output.close(handle);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -170,5 +189,7 @@ int main(int argc, char** argv) {
         measureOpen();
     if (what == "all" || what == "levels")
         measureLevels();
+    if (what == "play")
+        playThroughDevice();
     return 0;
 }

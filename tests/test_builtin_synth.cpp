@@ -178,17 +178,33 @@ private slots:
         QVERIFY2(changed > 0.2, qPrintable(QString::number(changed)));
     }
 
-    void levelIsHealthyAndChordsDoNotClip() {
-        const auto single = play(0, {60}, 100, 2.0);
-        const auto chord = play(0, {36, 40, 43, 48, 52, 55, 60, 64, 67, 72}, 100, 2.0);
-        QVERIFY(!single.empty() && !chord.empty());
-        const double singlePeak = peakOf(single);
-        const double chordPeak = peakOf(chord);
-        // One note at velocity 100 well above the noise floor, a ten-note chord
-        // below full scale.
+    void pianoLevelIsHealthy() {
+        const double singlePeak = peakOf(play(0, {60}, 100, 2.0));
+        const double chordPeak =
+            peakOf(play(0, {36, 40, 43, 48, 52, 55, 60, 64, 67, 72}, 100, 2.0));
+        // One note at velocity 100 well above the noise floor; a ten-note chord
+        // louder but still under the limiter, so it passes untouched.
         QVERIFY2(singlePeak > 0.15, qPrintable(QString::number(singlePeak)));
-        QVERIFY2(chordPeak <= 1.0, qPrintable(QString::number(chordPeak)));
-        QVERIFY(chordPeak > singlePeak);
+        QVERIFY2(chordPeak > singlePeak && chordPeak < 0.9, qPrintable(QString::number(chordPeak)));
+    }
+
+    // The loudest chords of the GM soundfont, many times full scale before the
+    // limiter.
+    void chordsDoNotClip_data() {
+        QTest::addColumn<int>("program");
+        QTest::newRow("acoustic grand piano") << 0;
+        QTest::newRow("calliope lead") << 82;
+        QTest::newRow("brightness") << 100;
+        QTest::newRow("crystal") << 98;
+        QTest::newRow("drawbar organ") << 16;
+    }
+    void chordsDoNotClip() {
+        QFETCH(int, program);
+        const auto chord = play(program, {36, 40, 43, 48, 52, 55, 60, 64, 67, 72}, 100, 2.0);
+        QVERIFY(!chord.empty());
+        const double peak = peakOf(chord);
+        QVERIFY2(peak < 1.0, qPrintable(QString::number(peak)));
+        QVERIFY2(peak > 0.1, qPrintable(QString::number(peak))); // turned down, not cut off
     }
 
     void messagesBeforeTheSoundfontIsInAreKept() {

@@ -1,10 +1,12 @@
 #include "midi/backends/FluidSynthOutput.h"
 
 #include "midi/backends/FluidHandles.h"
+#include "midi/backends/PeakLimiter.h"
 #include "midi/backends/SoundServers.h"
 #include "midi/backends/SoundfontSearch.h"
 #include "midi/backends/SynthCommand.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <system_error>
@@ -36,6 +38,37 @@ void play(fluid_synth_t* synth, std::uint32_t message) {
     }
 }
 
+// Makes the sound: the synthesiser's voices and effects, then the limiter.
+// Runs on the audio driver's thread, or on the caller's for render().
+class Renderer {
+public:
+    fluid_synth_t* synth = nullptr;
+    PeakLimiter limiter{44100};
+
+    int render(int frames, float* left, float* right) {
+        std::fill_n(left, frames, 0.0f);
+        std::fill_n(right, frames, 0.0f);
+        // Reverb and chorus go into the same two buffers as the dry voices.
+        float* stereo[] = {left, right};
+        if (fluid_synth_process(synth, frames, 2, stereo, 2, stereo) != FLUID_OK)
+            return FLUID_FAILED;
+        limiter.process(stereo, 2, frames);
+        return FLUID_OK;
+    }
+
+    // The audio driver's callback.
+    static int renderForDriver(void* data, int frames, int effectCount, float* effects[],
+                               int outputCount, float* outputs[]) {
+        for (int i = 0; i < effectCount; ++i)
+            std::fill_n(effects[i], frames, 0.0f);
+        for (int i = 2; i < outputCount; ++i)
+            std::fill_n(outputs[i], frames, 0.0f);
+        if (outputCount < 2)
+            return FLUID_FAILED;
+        return static_cast<Renderer*>(data)->render(frames, outputs[0], outputs[1]);
+    }
+};
+
 } // namespace
 
 struct FluidSynthOutput::Engine {
@@ -52,6 +85,7 @@ struct FluidSynthOutput::Engine {
     // synthesiser before its settings.
     FluidSettings settings;
     FluidSynth synth;
+    Renderer renderer;
     FluidAudioDriver driver;
     std::string driverName;
     int sampleRate = 0;
@@ -84,7 +118,7 @@ void configure(fluid_settings_t* settings) {
 }
 
 // Tries the drivers in order and keeps the first that starts.
-FluidAudioDriver startAudioDriver(fluid_settings_t* settings, fluid_synth_t* synth,
+FluidAudioDriver startAudioDriver(fluid_settings_t* settings, Renderer& renderer,
                                   std::string& name) {
     const unsigned userId = ::getuid();
     const bool jackRunning = jackServerRunning(processEnvironment, userId);
@@ -95,7 +129,8 @@ FluidAudioDriver startAudioDriver(fluid_settings_t* settings, fluid_synth_t* syn
         audioDriverOrder(pulseAudioServerRunning(processEnvironment, userId), jackRunning);
     for (const auto& driver : order) {
         fluid_settings_setstr(settings, "audio.driver", driver.c_str());
-        FluidAudioDriver started(new_fluid_audio_driver(settings, synth));
+        FluidAudioDriver started(
+            new_fluid_audio_driver2(settings, &Renderer::renderForDriver, &renderer));
         if (started) {
             name = driver;
             return started;
@@ -137,17 +172,18 @@ MidiHandle FluidSynthOutput::open() {
     engine->synth.reset(new_fluid_synth(engine->settings.get()));
     if (!engine->synth)
         return 0;
-
-    if (options_.playThroughDevice) {
-        engine->driver =
-            startAudioDriver(engine->settings.get(), engine->synth.get(), engine->driverName);
-        if (!engine->driver)
-            return 0;
-    }
-
     double rate = 0.0;
     fluid_settings_getnum(engine->settings.get(), "synth.sample-rate", &rate);
     engine->sampleRate = static_cast<int>(rate);
+    engine->renderer.synth = engine->synth.get();
+    engine->renderer.limiter = PeakLimiter(engine->sampleRate);
+
+    if (options_.playThroughDevice) {
+        engine->driver =
+            startAudioDriver(engine->settings.get(), engine->renderer, engine->driverName);
+        if (!engine->driver)
+            return 0;
+    }
     engine_ = std::move(engine);
     load(soundfont);
     return handle();
@@ -212,10 +248,15 @@ void FluidSynthOutput::close(MidiHandle handle) {
 std::vector<float> FluidSynthOutput::render(int frames) {
     if (!engine_ || engine_->driver || frames <= 0)
         return {};
-    std::vector<float> sound(static_cast<std::size_t>(frames) * 2);
-    if (fluid_synth_write_float(engine_->synth.get(), frames, sound.data(), 0, 2, sound.data(), 1,
-                                2) != FLUID_OK)
+    std::vector<float> left(static_cast<std::size_t>(frames));
+    std::vector<float> right(left.size());
+    if (engine_->renderer.render(frames, left.data(), right.data()) != FLUID_OK)
         return {};
+    std::vector<float> sound(left.size() * 2);
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        sound[2 * i] = left[i];
+        sound[2 * i + 1] = right[i];
+    }
     return sound;
 }
 

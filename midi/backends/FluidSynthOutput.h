@@ -10,14 +10,16 @@
 // playing through the first audio driver that works. Without a soundfont or
 // an audio device open() gives 0 and the program runs silently.
 //
-// The soundfont is read on a thread of its own so that opening does not hold
+// A limiter after the synthesiser keeps loud instruments and big chords below
+// full scale. The soundfont is read on a thread of its own so that opening does not hold
 // the window back; messages sent meanwhile are kept and played, in order, as
 // soon as it is in.
 class FluidSynthOutput : public MidiOutDevice {
 public:
     // Output level (FluidSynth's default is 0.2). With the GM piano a note at
     // velocity 100 peaks near -15 dBFS and a ten-note chord over three octaves
-    // near -3 dBFS, so chords stay below full scale.
+    // near -3 dBFS, below the limiter. Bright leads and pads would go up to
+    // +18 dBFS at this level; the limiter takes them down.
     static constexpr double Gain = 0.8;
     // Audio buffering: two periods of 1024 frames, at most 46 ms at 44.1 kHz.
     // On a busy two-core machine through PulseAudio, 512 frames and less still

@@ -220,19 +220,13 @@ private slots:
         QVERIFY(atPitch > 20.0 * energyAt(sound, frequencyOf(70), output.sampleRate()));
     }
 
+    // One of each way a message can be foreign; test_synth_command has them all.
     void messagesItDoesNotPlayAreHarmless_data() {
         QTest::addColumn<quint32>("message");
-        QTest::newRow("note off") << quint32(0x00404580);
-        QTest::newRow("key pressure") << quint32(0x007F45A0);
-        QTest::newRow("channel pressure") << quint32(0x00007FD0);
-        QTest::newRow("pitch bend") << quint32(0x007F7FE0);
-        QTest::newRow("system exclusive start") << quint32(0x000000F0);
+        QTest::newRow("channel message we do not send") << quint32(0x007F7FE0);
         QTest::newRow("system reset") << quint32(0x000000FF);
-        QTest::newRow("data byte as status") << quint32(0x00644545);
         QTest::newRow("note on, note above 127") << quint32(0x00648090);
-        QTest::newRow("note on, velocity above 127") << quint32(0x00C84590);
         QTest::newRow("all bits set") << quint32(0xFFFFFFFF);
-        QTest::newRow("zero") << quint32(0);
     }
     void messagesItDoesNotPlayAreHarmless() {
         QFETCH(quint32, message);

@@ -13,6 +13,12 @@
 
 namespace {
 
+// The machine stack's position in the calling function. The frame address, not
+// a local's address: AddressSanitizer may keep locals on a stack of its own.
+[[gnu::always_inline]] inline std::uintptr_t stackPosition() {
+    return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+}
+
 // Records how deep below `base` the stack was whenever a note was sent.
 class StackProbe : public RecorderOutput {
 public:
@@ -20,8 +26,7 @@ public:
     std::uintptr_t deepest = 0;
 
     void sendShortMessage(MidiHandle handle, std::uint32_t message) override {
-        volatile char here = 0;
-        const auto address = reinterpret_cast<std::uintptr_t>(&here);
+        const auto address = stackPosition();
         if (base > address && base - address > deepest)
             deepest = base - address;
         RecorderOutput::sendShortMessage(handle, message);
@@ -45,8 +50,7 @@ private slots:
         program.start();
         midi->clear();
 
-        volatile char base = 0;
-        midi->base = reinterpret_cast<std::uintptr_t>(&base);
+        midi->base = stackPosition();
         for (int i = 0; i < Presses; ++i) {
             program.window().keyPressed(static_cast<char16_t>(u'a' + i % 26));
             t.manualClock->advance(0.035); // 28 presses a second

@@ -22,8 +22,15 @@ void SkinEngine::loadSkin(const QString& path, const QString& section) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure::pathFileAccessError();
-    // One byte more than allowed tells a file that is too large.
-    const QByteArray bytes = file.read(MaxFileSize + 1);
+    // Read in pieces, so that a small skin needs no buffer of the largest size;
+    // more than the largest size tells a file that is too large.
+    QByteArray bytes;
+    while (bytes.size() <= MaxFileSize) {
+        const QByteArray piece = file.read(64 * 1024);
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+    }
     if (file.error() != QFileDevice::NoError)
         throw Failure::pathFileAccessError();
     if (bytes.size() > MaxFileSize || bytes.contains('\0'))

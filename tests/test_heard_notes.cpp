@@ -1,0 +1,482 @@
+// Listens to the real program. Clavitone runs on a virtual X display with a
+// private PulseAudio server whose only sink is a null sink; keys are typed
+// through the X test extension, the sink's monitor is recorded, and the
+// recording must hold each note at its pitch half a second after its key, quick
+// presses sounding together after the last one, and another timbre after a
+// change of instrument.
+
+#include "support/ToneAnalysis.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+#include <optional>
+
+#include <sys/prctl.h>
+
+namespace {
+
+constexpr int Rate = 48000;
+// Clavitone at octave 4 (two presses of Right on the octave bar): A is note 48.
+constexpr int BaseNote = 48;
+
+// A program the test started; stopped, whatever happens, when it goes.
+class Child {
+public:
+    explicit Child(const QProcessEnvironment& environment) {
+        process.setProcessEnvironment(environment);
+        // Should the test itself be killed, nothing it started lives on.
+        process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    }
+    ~Child() { stop(); }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    void stop() {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.terminate();
+        if (!process.waitForFinished(3000)) {
+            process.kill();
+            process.waitForFinished(3000);
+        }
+    }
+
+    QProcess process;
+};
+
+struct Run {
+    bool ok = false;
+    QByteArray output;
+};
+
+// Runs a short command to its end (at most `timeoutMs`).
+Run run(const QProcessEnvironment& environment, const QString& program,
+        const QStringList& arguments, int timeoutMs = 5000) {
+    Child child(environment);
+    child.process.start(program, arguments);
+    if (!child.process.waitForFinished(timeoutMs))
+        return {};
+    return {child.process.exitStatus() == QProcess::NormalExit && child.process.exitCode() == 0,
+            child.process.readAllStandardOutput()};
+}
+
+// The monitor of the null sink, read as it comes. The time of each piece's
+// arrival bounds when its first sample sounded: the earliest bound found is
+// taken as the time of sample 0 on the test's clock.
+class Recorder {
+public:
+    Recorder(const QProcessEnvironment& environment, const QElapsedTimer& clock)
+        : child_(environment), clock_(clock) {
+        QObject::connect(&child_.process, &QProcess::readyReadStandardOutput, &child_.process,
+                         [this] { take(); });
+    }
+
+    bool start() {
+        child_.process.start(QStringLiteral("parec"),
+                             {QStringLiteral("--device=rec.monitor"),
+                              QStringLiteral("--format=s16le"),
+                              QStringLiteral("--rate=%1").arg(Rate), QStringLiteral("--channels=1"),
+                              QStringLiteral("--raw"), QStringLiteral("--latency-msec=10")});
+        return child_.process.waitForStarted(5000);
+    }
+
+    // Seconds on the test's clock of the newest sample.
+    double end() const { return start_ + recording.seconds(); }
+    // The recording's time of a moment on the test's clock.
+    double at(double clockSeconds) const { return clockSeconds - start_; }
+    bool running() const { return child_.process.state() == QProcess::Running; }
+
+    tone::Recording recording{{}, Rate};
+
+private:
+    void take() {
+        const double arrived = static_cast<double>(clock_.nsecsElapsed()) / 1e9;
+        pending_ += child_.process.readAllStandardOutput();
+        const qsizetype whole = pending_.size() / 2 * 2;
+        for (qsizetype i = 0; i < whole; i += 2)
+            recording.samples.push_back(static_cast<std::int16_t>(
+                static_cast<quint8>(pending_[i]) | static_cast<quint8>(pending_[i + 1]) << 8));
+        pending_.remove(0, whole);
+        start_ = std::min(start_, arrived - recording.seconds());
+    }
+
+    Child child_;
+    const QElapsedTimer& clock_;
+    QByteArray pending_;
+    double start_ = 1e9;
+};
+
+QString missingTool() {
+    for (const char* tool : {"Xvfb", "pulseaudio", "pactl", "parec", "xdotool"})
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            return QString::fromLatin1(tool);
+    return {};
+}
+
+// When a key went down: between the start and the end of the xdotool run.
+struct KeyTime {
+    double earliest = 0;
+    double latest = 0;
+};
+
+} // namespace
+
+class HeardNotesTest : public QObject {
+    Q_OBJECT
+
+    QElapsedTimer clock_;
+    double now() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
+
+    std::optional<QTemporaryDir> dir_;
+    QProcessEnvironment environment_;
+    std::unique_ptr<Child> display_;
+    std::unique_ptr<Child> sound_;
+    std::unique_ptr<Recorder> recorder_;
+    std::unique_ptr<Child> program_;
+    QString window_;
+
+    // Types `keys` (xdotool key names), `gap` seconds apart.
+    KeyTime type(const QStringList& keys, double gap = 0) {
+        QStringList arguments;
+        for (const QString& key : keys) {
+            if (gap > 0 && !arguments.isEmpty())
+                arguments << QStringLiteral("sleep") << QString::number(gap);
+            arguments << QStringLiteral("key") << QStringLiteral("--clearmodifiers") << key;
+        }
+        KeyTime time;
+        time.earliest = now();
+        const Run typed = run(environment_, QStringLiteral("xdotool"), arguments);
+        time.latest = now();
+        if (!typed.ok)
+            qWarning("xdotool key %s failed", qPrintable(keys.join(QLatin1Char(' '))));
+        return time;
+    }
+
+    // The settings file the program writes, as text.
+    QString settings() const {
+        QFile file(dir_->path() + QStringLiteral("/config/Kestrane.conf"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll())
+                                              : QStringLiteral("(no settings file)");
+    }
+    // Waits until the settings file holds `line`: the bar was moved.
+    bool storedSoon(const QString& line) {
+        return QTest::qWaitFor([&] { return settings().split(QLatin1Char('\n')).contains(line); },
+                               5000);
+    }
+
+    // Waits until the recording reaches `clockSeconds`.
+    bool recordedUntil(double clockSeconds) {
+        return QTest::qWaitFor([&] { return recorder_->end() >= clockSeconds; },
+                               static_cast<int>((clockSeconds - now()) * 1000) + 5000);
+    }
+
+    // The note's onset in the recording after a key, checked to come half a
+    // second after the key and not more than `lateBy` later. -1 on failure.
+    // Sound is looked for from `searchFrom` (clock seconds) on, or from 0.3 s
+    // after the key.
+    double checkedOnset(KeyTime key, double searchFrom = 0, double lateBy = 0.15) {
+        const tone::Recording& r = recorder_->recording;
+        const double from = recorder_->at(searchFrom > 0 ? searchFrom : key.earliest + 0.3);
+        const double onset = r.onset(from, recorder_->at(key.latest + 0.5 + lateBy + 0.2));
+        if (onset < 0) {
+            qWarning("no note started after the key: level %.4f before, at most %.4f after",
+                     r.level(from - 0.1, from), [&] {
+                         double most = 0;
+                         for (double t = from; t < r.seconds(); t += 0.005)
+                             most = std::max(most, r.level(t, t + 0.005));
+                         return most;
+                     }());
+            return -1;
+        }
+        const double afterKey = onset - recorder_->at(key.latest);
+        const double afterKeyAtMost = onset - recorder_->at(key.earliest);
+        qInfo("sound after the key: %.0f to %.0f ms", afterKey * 1000, afterKeyAtMost * 1000);
+        // The 10 ms window and the arrival of the recording blur the onset.
+        if (afterKeyAtMost < 0.5 - 0.012) {
+            qWarning("the note sounded early: %.0f ms after the key", afterKeyAtMost * 1000);
+            return -1;
+        }
+        if (afterKey > 0.5 + lateBy) {
+            qWarning("the note sounded late: %.0f ms after the key", afterKey * 1000);
+            return -1;
+        }
+        return onset;
+    }
+
+    // Whether `note` stands out against its neighbours a semitone either side.
+    bool hasPitch(int note, double from, double to) {
+        const tone::Recording& r = recorder_->recording;
+        const double own = r.noteStrength(note, from, to);
+        const double lower = r.noteStrength(note - 1, from, to);
+        const double upper = r.noteStrength(note + 1, from, to);
+        qInfo("note %d: %.5f against %.5f and %.5f", note, own, lower, upper);
+        return own > 2.0 * std::max(lower, upper);
+    }
+
+private slots:
+    // The analysis itself, on made-up sound: a harmonic tone starting at a
+    // known moment over a fading one must be found at its pitch and moment.
+    void analysisFindsAMadeUpNote_data() {
+        QTest::addColumn<int>("note");
+        QTest::addColumn<int>("fadingNote");
+        QTest::newRow("C3 over G2") << 48 << 43;
+        QTest::newRow("C4 over C3, its octave below") << 60 << 48;
+        QTest::newRow("E4 over F4, a semitone up") << 64 << 65;
+        QTest::newRow("C5 over C5") << 72 << 72;
+    }
+    void analysisFindsAMadeUpNote() {
+        QFETCH(int, note);
+        QFETCH(int, fadingNote);
+        tone::Recording r{std::vector<std::int16_t>(Rate * 2), Rate};
+        const double start = 0.8;
+        for (std::size_t i = 0; i < r.samples.size(); ++i) {
+            const double t = static_cast<double>(i) / Rate;
+            double x = 0.05 * std::exp(-t) *
+                       std::sin(2 * std::numbers::pi * tone::noteFrequency(fadingNote) * t);
+            if (t >= start)
+                for (int h = 1; h <= 4; ++h)
+                    x += 0.2 / h * std::exp(-(t - start)) *
+                         std::sin(2 * std::numbers::pi * h * tone::noteFrequency(note) *
+                                  (t - start));
+            r.samples[i] = static_cast<std::int16_t>(x * 32767);
+        }
+        const double onset = r.onset(0.5, 1.5);
+        // The onset's window looks up to 10 ms ahead.
+        QVERIFY(onset >= start - 0.0125 && onset <= start + 0.0025);
+        const double own = r.noteStrength(note, onset + 0.04, onset + 0.34);
+        QVERIFY(own > 2 * r.noteStrength(note - 1, onset + 0.04, onset + 0.34));
+        QVERIFY(own > 2 * r.noteStrength(note + 1, onset + 0.04, onset + 0.34));
+        // Before the onset only the fading note is there.
+        QCOMPARE(r.onset(0.3, start - 0.01), -1.0);
+    }
+
+    void analysisTellsTimbresApart() {
+        tone::Recording pure{std::vector<std::int16_t>(Rate), Rate};
+        tone::Recording rich{std::vector<std::int16_t>(Rate), Rate};
+        const double f = tone::noteFrequency(60);
+        for (std::size_t i = 0; i < pure.samples.size(); ++i) {
+            const double t = static_cast<double>(i) / Rate;
+            double p = 0.3 * std::sin(2 * std::numbers::pi * f * t) +
+                       0.03 * std::sin(4 * std::numbers::pi * f * t);
+            double q = 0.0;
+            for (int h = 1; h <= 6; ++h)
+                q += 0.1 * std::sin(2 * std::numbers::pi * h * f * t);
+            pure.samples[i] = static_cast<std::int16_t>(p * 32767);
+            rich.samples[i] = static_cast<std::int16_t>(q * 32767);
+        }
+        const auto a = pure.harmonicProfile(60, 0.1, 0.9);
+        const auto b = rich.harmonicProfile(60, 0.1, 0.9);
+        QVERIFY(tone::profileDistance(a, a) < 0.01);
+        QVERIFY(tone::profileDistance(a, b) > 10.0);
+    }
+
+    void theProgramIsHeard() {
+#ifndef CLAVITONE_HAVE_FLUIDSYNTH
+        QSKIP("Clavitone was built without its built-in synthesiser (FluidSynth)");
+#endif
+        if (const QString tool = missingTool(); !tool.isEmpty())
+            QSKIP(qPrintable(
+                QStringLiteral("%1 is not installed; scripts/bootstrap installs it").arg(tool)));
+        clock_.start();
+        dir_.emplace();
+        QVERIFY(dir_->isValid());
+        const QString root = dir_->path();
+        QVERIFY(QDir(root).mkpath(QStringLiteral("run")));
+        QVERIFY(QDir(root).mkpath(QStringLiteral("config")));
+        QFile::setPermissions(root + QStringLiteral("/run"), QFileDevice::ReadOwner |
+                                                                 QFileDevice::WriteOwner |
+                                                                 QFileDevice::ExeOwner);
+
+        environment_ = QProcessEnvironment::systemEnvironment();
+        environment_.insert(QStringLiteral("HOME"), root);
+        environment_.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/run"));
+        environment_.insert(QStringLiteral("PULSE_RUNTIME_PATH"), root + QStringLiteral("/run"));
+        environment_.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
+        environment_.insert(QStringLiteral("PULSE_SERVER"),
+                            QStringLiteral("unix:") + root + QStringLiteral("/native"));
+        environment_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment_.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+
+        // A display of its own; Xvfb picks a free number and tells it.
+        display_ = std::make_unique<Child>(environment_);
+        display_->process.start(QStringLiteral("Xvfb"),
+                                {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                 QStringLiteral("-screen"), QStringLiteral("0"),
+                                 QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                                 QStringLiteral("tcp")});
+        QString displayNumber;
+        const bool displayTold = QTest::qWaitFor(
+            [&] {
+                displayNumber += QString::fromLatin1(display_->process.readAllStandardOutput());
+                return displayNumber.endsWith(QLatin1Char('\n')) ||
+                       display_->process.state() == QProcess::NotRunning;
+            },
+            10000);
+        if (!displayTold || !displayNumber.endsWith(QLatin1Char('\n')))
+            QSKIP(qPrintable(QStringLiteral("Xvfb does not start here: %1")
+                                 .arg(QString::fromLocal8Bit(
+                                     display_->process.readAllStandardError().trimmed()))));
+        environment_.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + displayNumber.trimmed());
+
+        // A sound server of its own with one null sink, "rec".
+        sound_ = std::make_unique<Child>(environment_);
+        sound_->process.start(
+            QStringLiteral("pulseaudio"),
+            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--system=no"),
+             QStringLiteral("--use-pid-file=no"), QStringLiteral("--exit-idle-time=-1"),
+             QStringLiteral("--disallow-exit"), QStringLiteral("--disable-shm=yes"),
+             QStringLiteral("-L"),
+             QStringLiteral("module-null-sink sink_name=rec rate=%1").arg(Rate),
+             QStringLiteral("-L"),
+             QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1/native")
+                 .arg(root)});
+        const bool soundAnswered = QTest::qWaitFor(
+            [&] {
+                return sound_->process.state() == QProcess::NotRunning ||
+                       run(environment_, QStringLiteral("pactl"), {QStringLiteral("info")}).ok;
+            },
+            10000);
+        if (!soundAnswered || sound_->process.state() == QProcess::NotRunning)
+            QSKIP(qPrintable(QStringLiteral("PulseAudio does not start here: %1")
+                                 .arg(QString::fromLocal8Bit(
+                                     sound_->process.readAllStandardError().trimmed()))));
+
+        recorder_ = std::make_unique<Recorder>(environment_, clock_);
+        QVERIFY(recorder_->start());
+        QTRY_VERIFY_WITH_TIMEOUT(recorder_->recording.samples.size() > Rate / 10, 10000);
+
+        program_ = std::make_unique<Child>(environment_);
+        program_->process.setProcessChannelMode(QProcess::ForwardedChannels);
+        program_->process.start(QStringLiteral(CLAVITONE_PROGRAM), {});
+        QVERIFY(program_->process.waitForStarted(5000));
+
+        const auto xdotool = [&](const QStringList& arguments) {
+            return QString::fromLatin1(
+                       run(environment_, QStringLiteral("xdotool"), arguments).output)
+                .section(QLatin1Char('\n'), 0, 0)
+                .trimmed();
+        };
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         window_ =
+                             xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                      QStringLiteral("--name"), QStringLiteral("^Clavitone$")});
+                         return !window_.isEmpty();
+                     },
+                     30000),
+                 "the window was not shown");
+        // No window manager: give the window the keyboard ourselves.
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         xdotool({QStringLiteral("windowfocus"), window_});
+                         return xdotool({QStringLiteral("getwindowfocus")}) == window_;
+                     },
+                     10000),
+                 "the window did not take the keyboard");
+        // The synthesiser plays into the server once it is open.
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         return !run(environment_, QStringLiteral("pactl"),
+                                     {QStringLiteral("list"), QStringLiteral("short"),
+                                      QStringLiteral("sink-inputs")})
+                                     .output.trimmed()
+                                     .isEmpty();
+                     },
+                     30000),
+                 "the synthesiser did not play into the sound server");
+
+        // The channel bar has the focus; Tab twice reaches the octave bar,
+        // and two steps to the right make octave 4.
+        type({QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Right"),
+              QStringLiteral("Right")});
+        QVERIFY2(storedSoon(QStringLiteral("Octave=4")), qPrintable(settings()));
+
+        // A first note shows the soundfont is in: nothing is measured on it.
+        const KeyTime first = type({QStringLiteral("z")});
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         return recorder_->recording.onset(recorder_->at(first.earliest + 0.2),
+                                                           1e9) >= 0;
+                     },
+                     30000),
+                 "no note was heard");
+        QVERIFY(recordedUntil(recorder_->end() + 1.0));
+
+        // Single notes, each at its pitch half a second after its key.
+        std::vector<double> pianoProfile;
+        const struct {
+            const char* key;
+            int note;
+        } singles[] = {{"a", BaseNote},
+                       {"h", BaseNote + 7},
+                       {"m", BaseNote + 12},
+                       {"q", BaseNote + 16},
+                       {"y", BaseNote + 24}};
+        for (const auto& single : singles) {
+            const KeyTime key = type({QString::fromLatin1(single.key)});
+            QVERIFY(recordedUntil(key.latest + 1.2));
+            const double onset = checkedOnset(key);
+            QVERIFY2(onset >= 0, single.key);
+            QVERIFY2(hasPitch(single.note, onset + 0.04, onset + 0.44), single.key);
+            if (single.note == BaseNote + 12)
+                pianoProfile =
+                    recorder_->recording.harmonicProfile(single.note, onset + 0.2, onset + 0.6);
+        }
+
+        // Quick presses: nothing sounds until half a second after the last
+        // key (the first key's half second passes in silence), then all three
+        // notes together.
+        const KeyTime firstOfThree =
+            type({QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("e")}, 0.15);
+        const KeyTime lastOfThree{firstOfThree.earliest + 0.3, firstOfThree.latest};
+        QVERIFY(recordedUntil(lastOfThree.latest + 1.4));
+        const double together = checkedOnset(lastOfThree, firstOfThree.earliest + 0.3);
+        QVERIFY(together >= 0);
+        const tone::Recording& r = recorder_->recording;
+        for (int note : {BaseNote, BaseNote + 2, BaseNote + 4}) {
+            const double own = r.noteStrength(note, together + 0.04, together + 0.54);
+            for (int other : {BaseNote - 1, BaseNote + 1, BaseNote + 3, BaseNote + 5})
+                QVERIFY2(own > 2 * r.noteStrength(other, together + 0.04, together + 0.54),
+                         qPrintable(QStringLiteral("note %1 against %2").arg(note).arg(other)));
+        }
+
+        // Another instrument: Tab to the instrument bar, two pages up to
+        // program 20 (a reed organ). The same key sounds another timbre.
+        type({QStringLiteral("Tab"), QStringLiteral("Prior"), QStringLiteral("Prior")});
+        QVERIFY2(storedSoon(QStringLiteral("Patch=20")), qPrintable(settings()));
+        const KeyTime organKey = type({QStringLiteral("m")});
+        QVERIFY(recordedUntil(organKey.latest + 1.2));
+        const double organ = checkedOnset(organKey);
+        QVERIFY(organ >= 0);
+        QVERIFY(hasPitch(BaseNote + 12, organ + 0.04, organ + 0.44));
+        // A piano's overtones fade while the organ's hold: compare a little
+        // after the start.
+        QVERIFY(recordedUntil(organKey.latest + 1.4));
+        const auto organProfile = r.harmonicProfile(BaseNote + 12, organ + 0.2, organ + 0.6);
+        const double distance = tone::profileDistance(pianoProfile, organProfile);
+        qInfo("harmonic profiles differ by %.1f dB", distance);
+        QVERIFY2(distance > 4.0, qPrintable(QStringLiteral("%1 dB").arg(distance)));
+
+        QVERIFY2(program_->process.state() == QProcess::Running, "Clavitone ended by itself");
+    }
+
+    void cleanup() {
+        // In reverse order of starting; each one is stopped even after a
+        // failure or a skip.
+        program_.reset();
+        recorder_.reset();
+        sound_.reset();
+        display_.reset();
+        dir_.reset();
+    }
+};
+
+QTEST_GUILESS_MAIN(HeardNotesTest)
+#include "test_heard_notes.moc"

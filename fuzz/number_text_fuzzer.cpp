@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
     QLocale::setDefault(Locales[data[0] % std::size(Locales)]);
-    const QString text =
-        QString::fromUtf8(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data + 1),
+                                           static_cast<qsizetype>(size - 1));
 
     std::int16_t number = 0;
     try {

@@ -1,6 +1,7 @@
 #include "shell/Services.h"
 
 #include "midi/backends/DefaultOutput.h"
+#include "midi/backends/SystemMidiPorts.h"
 #include "shell/Clock.h"
 #include "shell/Failure.h"
 #include "shell/MessageBoxes.h"
@@ -46,6 +47,7 @@ Services desktopServices() {
     services.errorReporter = std::make_unique<MessageBoxErrorReporter>();
     services.noticeBox = std::make_unique<MessageBoxNotice>();
     services.midiOut = createDefaultMidiOut();
+    services.midiPorts = createSystemMidiPorts();
     services.settings = std::make_unique<QSettingsStore>();
     services.programFolder = QCoreApplication::applicationDirPath();
     services.endProgram = [] { QCoreApplication::exit(0); };

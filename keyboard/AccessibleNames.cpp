@@ -4,6 +4,7 @@
 #include "keyboard/SettingBar.h"
 #include "midi/MidiState.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 
@@ -14,6 +15,20 @@ QString noteName(int midiNote) {
     const int step = ((midiNote % 12) + 12) % 12;
     return QLatin1String(Names[step]) + QString::number(octave);
 }
+
+namespace {
+
+// Renames a control and tells a listening screen reader, only when the name
+// really changes.
+void rename(QWidget* control, const QString& name) {
+    if (control->accessibleName() == name)
+        return;
+    control->setAccessibleName(name);
+    QAccessibleEvent event(control, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+} // namespace
 
 AccessibleNames::AccessibleNames(Form1Layout& ui, const MidiState& state) : ui_(ui), state_(state) {
     ui_.HScrollMIDIChannel->setAccessibleDescription(QStringLiteral("MIDI channel, 1 to 16"));
@@ -30,24 +45,20 @@ AccessibleNames::AccessibleNames(Form1Layout& ui, const MidiState& state) : ui_(
 }
 
 void AccessibleNames::refresh() {
-    // setAccessibleName tells a listening screen reader only when a name changes.
-    ui_.HScrollMIDIChannel->setAccessibleName(
-        QStringLiteral("Channel %1").arg(ui_.HScrollMIDIChannel->value() + 1));
-    ui_.HScrollVolume->setAccessibleName(
-        QStringLiteral("Volume %1").arg(ui_.HScrollVolume->value()));
-    ui_.HScrollOctave->setAccessibleName(
-        QStringLiteral("Octave %1").arg(ui_.HScrollOctave->value()));
+    rename(ui_.HScrollMIDIChannel,
+           QStringLiteral("Channel %1").arg(ui_.HScrollMIDIChannel->value() + 1));
+    rename(ui_.HScrollVolume, QStringLiteral("Volume %1").arg(ui_.HScrollVolume->value()));
+    rename(ui_.HScrollOctave, QStringLiteral("Octave %1").arg(ui_.HScrollOctave->value()));
     // The instrument is the one the label shows, whose name comes from the
     // instrument names file.
-    ui_.HScrollPatch->setAccessibleName(QStringLiteral("Instrument: ") + ui_.lblPatch->text());
-    ui_.HScrollPan->setAccessibleName(QStringLiteral("Pan %1").arg(ui_.HScrollPan->value()));
+    rename(ui_.HScrollPatch, QStringLiteral("Instrument: ") + ui_.lblPatch->text());
+    rename(ui_.HScrollPan, QStringLiteral("Pan %1").arg(ui_.HScrollPan->value()));
 
     int baseNote = 0;
     if (state_.currentChannel >= 0 && state_.currentChannel < ChannelTable::Size)
         baseNote = state_.channelBaseNote[state_.currentChannel];
     for (int index = 0; index < Form1Layout::QuestionButton; ++index)
-        ui_.PushButton1[static_cast<std::size_t>(index)]->setAccessibleName(
-            QStringLiteral("Note ") + noteName(baseNote + index));
-    ui_.PushButton1[Form1Layout::QuestionButton]->setAccessibleName(
-        QStringLiteral("Other key layouts"));
+        rename(ui_.PushButton1[static_cast<std::size_t>(index)],
+               QStringLiteral("Note ") + noteName(baseNote + index));
+    rename(ui_.PushButton1[Form1Layout::QuestionButton], QStringLiteral("Other key layouts"));
 }

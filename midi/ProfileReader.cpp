@@ -118,8 +118,11 @@ QString decodeLine(QByteArrayView bytes, bool headOnly) {
 class LineReader {
 public:
     LineReader(QIODevice& in, qsizetype lineCap) : in_(in), cap_(lineCap) {
-        head_.reserve(lineCap);
-        chunk_.resize(ChunkBytes);
+        head_.reserve(qMin(lineCap, ChunkBytes));
+        // A small file needs no large buffer; one byte more lets the first
+        // read take it all.
+        const qint64 available = in.bytesAvailable();
+        chunk_.resize(available > 0 && available < ChunkBytes ? available + 1 : ChunkBytes);
     }
 
     // Moves to the next line. False at the end of the text or on a read error.
@@ -166,7 +169,7 @@ private:
     static constexpr qsizetype ChunkBytes = 64 * 1024;
 
     bool refill() {
-        const qint64 read = in_.read(chunk_.data(), ChunkBytes);
+        const qint64 read = in_.read(chunk_.data(), chunk_.size());
         at_ = 0;
         end_ = read > 0 ? static_cast<qsizetype>(read) : 0;
         return end_ > 0;

@@ -4,6 +4,7 @@
 #include "shell/Clock.h"
 #include "shell/Failure.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ProgramFolder.h"
 #include "shell/QSettingsStore.h"
 
 #include <QCoreApplication>
@@ -47,7 +48,7 @@ Services desktopServices() {
     services.noticeBox = std::make_unique<MessageBoxNotice>();
     services.midiOut = createDefaultMidiOut();
     services.settings = std::make_unique<QSettingsStore>();
-    services.programFolder = QCoreApplication::applicationDirPath();
+    services.programFolder = programFolder();
     services.endProgram = [] { QCoreApplication::exit(0); };
     return services;
 }

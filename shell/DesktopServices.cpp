@@ -5,6 +5,7 @@
 #include "shell/Clock.h"
 #include "shell/Failure.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ProgramFolder.h"
 #include "shell/QSettingsStore.h"
 
 #include <QCoreApplication>
@@ -49,7 +50,7 @@ Services desktopServices() {
     services.midiOut = createDefaultMidiOut();
     services.midiPorts = createSystemMidiPorts();
     services.settings = std::make_unique<QSettingsStore>();
-    services.programFolder = QCoreApplication::applicationDirPath();
+    services.programFolder = programFolder();
     services.endProgram = [] { QCoreApplication::exit(0); };
     return services;
 }

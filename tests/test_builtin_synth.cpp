@@ -1,0 +1,318 @@
+// The built-in synthesiser, rendered offline: pitch, timbre, level, and what
+// happens without a soundfont or with messages it does not play.
+
+#include "midi/backends/SoundfontSearch.h"
+#ifdef CLAVITONE_HAVE_FLUIDSYNTH
+#include "midi/backends/FluidSynthOutput.h"
+#endif
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#ifdef CLAVITONE_HAVE_FLUIDSYNTH
+
+namespace {
+
+std::uint32_t noteOn(int channel, int note, int velocity) {
+    return static_cast<std::uint32_t>(0x90 | channel) | (note << 8) | (velocity << 16);
+}
+
+std::uint32_t programChange(int channel, int program) {
+    return static_cast<std::uint32_t>(0xC0 | channel) | (program << 8);
+}
+
+double frequencyOf(int note) {
+    return 440.0 * std::pow(2.0, (note - 69) / 12.0);
+}
+
+// The left channel of interleaved stereo sound.
+std::vector<float> leftOf(const std::vector<float>& stereo) {
+    std::vector<float> left(stereo.size() / 2);
+    for (std::size_t i = 0; i < left.size(); ++i)
+        left[i] = stereo[2 * i];
+    return left;
+}
+
+// Energy of the sound at one frequency (Goertzel), over a Hann window.
+double energyAt(const std::vector<float>& sound, double frequency, int sampleRate) {
+    const double n = static_cast<double>(sound.size());
+    const double coefficient = 2.0 * std::cos(2.0 * std::numbers::pi * frequency / sampleRate);
+    double previous = 0.0;
+    double beforePrevious = 0.0;
+    for (std::size_t i = 0; i < sound.size(); ++i) {
+        const double window = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / (n - 1));
+        const double current = sound[i] * window + coefficient * previous - beforePrevious;
+        beforePrevious = previous;
+        previous = current;
+    }
+    return previous * previous + beforePrevious * beforePrevious -
+           coefficient * previous * beforePrevious;
+}
+
+// Below -80 dBFS: the synthesiser's effects leave a faint floor, never quite 0.
+constexpr double Silence = 1e-4;
+
+double peakOf(const std::vector<float>& sound) {
+    double peak = 0.0;
+    for (float s : sound)
+        peak = std::max(peak, static_cast<double>(std::fabs(s)));
+    return peak;
+}
+
+// Energies of the first eight harmonics, scaled to sum to one: a fingerprint
+// of the instrument's tone.
+std::array<double, 8> harmonicProfile(const std::vector<float>& sound, double fundamental,
+                                      int sampleRate) {
+    std::array<double, 8> profile{};
+    double total = 0.0;
+    for (std::size_t h = 0; h < profile.size(); ++h) {
+        profile[h] = std::sqrt(energyAt(sound, fundamental * (h + 1), sampleRate));
+        total += profile[h];
+    }
+    for (double& p : profile)
+        p = total > 0.0 ? p / total : 0.0;
+    return profile;
+}
+
+double distance(const std::array<double, 8>& a, const std::array<double, 8>& b) {
+    double sum = 0.0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        sum += std::fabs(a[i] - b[i]);
+    return sum;
+}
+
+} // namespace
+
+class TestBuiltinSynth : public QObject {
+    Q_OBJECT
+
+private:
+    // An offline synthesiser with the GM soundfont in, or a skip.
+    bool openReady(FluidSynthOutput& output, MidiHandle& handle) {
+        handle = output.open();
+        if (handle == 0)
+            return false;
+        return QTest::qWaitFor([&] { return output.isReady(); }, 30000);
+    }
+
+    // Plays notes with one program and renders the given seconds of sound.
+    std::vector<float> play(int program, const std::vector<int>& notes, int velocity,
+                            double seconds, int* sampleRate = nullptr) {
+        FluidSynthOutput output({{}, /*playThroughDevice=*/false});
+        MidiHandle handle = 0;
+        if (!openReady(output, handle))
+            return {};
+        output.sendShortMessage(handle, programChange(0, program));
+        for (int note : notes)
+            output.sendShortMessage(handle, noteOn(0, note, velocity));
+        if (sampleRate)
+            *sampleRate = output.sampleRate();
+        return output.render(static_cast<int>(seconds * output.sampleRate()));
+    }
+
+private slots:
+    void initTestCase() {
+        if (firstReadableFile(generalMidiSoundfontCandidates("")).empty())
+            QSKIP("No General MIDI soundfont installed (package fluid-soundfont-gm)");
+    }
+
+    void noteSoundsAtItsPitch_data() {
+        QTest::addColumn<int>("note");
+        QTest::newRow("A4, 440 Hz") << 69;
+        QTest::newRow("C4, middle C") << 60;
+        QTest::newRow("A3, 220 Hz") << 57;
+        QTest::newRow("E5") << 76;
+        QTest::newRow("C#5, highest key of octave 4") << 73;
+    }
+    void noteSoundsAtItsPitch() {
+        QFETCH(int, note);
+        int rate = 0;
+        const auto sound = leftOf(play(0, {note}, 100, 0.5, &rate));
+        QVERIFY(!sound.empty());
+
+        const double atPitch = energyAt(sound, frequencyOf(note), rate);
+        const double semitoneDown = energyAt(sound, frequencyOf(note - 1), rate);
+        const double semitoneUp = energyAt(sound, frequencyOf(note + 1), rate);
+        QVERIFY2(atPitch > 20.0 * semitoneDown && atPitch > 20.0 * semitoneUp,
+                 qPrintable(QStringLiteral("at pitch %1, a semitone down %2, up %3")
+                                .arg(atPitch)
+                                .arg(semitoneDown)
+                                .arg(semitoneUp)));
+    }
+
+    void differentNotesDifferentPitches() {
+        int rate = 0;
+        const auto a4 = leftOf(play(0, {69}, 100, 0.5, &rate));
+        const auto b4 = leftOf(play(0, {71}, 100, 0.5));
+        QVERIFY(!a4.empty() && !b4.empty());
+        // Each note is strong at its own fundamental and weak at the other's.
+        QVERIFY(energyAt(a4, 440.0, rate) > 20.0 * energyAt(b4, 440.0, rate));
+        QVERIFY(energyAt(b4, frequencyOf(71), rate) > 20.0 * energyAt(a4, frequencyOf(71), rate));
+    }
+
+    void programChangeChangesTimbre_data() {
+        QTest::addColumn<int>("program");
+        QTest::newRow("church organ") << 19;
+        QTest::newRow("violin") << 40;
+        QTest::newRow("trumpet") << 56;
+        QTest::newRow("flute") << 73;
+    }
+    void programChangeChangesTimbre() {
+        QFETCH(int, program);
+        int rate = 0;
+        const auto piano = leftOf(play(0, {69}, 100, 0.5, &rate));
+        const auto pianoAgain = leftOf(play(0, {69}, 100, 0.5));
+        const auto other = leftOf(play(program, {69}, 100, 0.5));
+        QVERIFY(!piano.empty() && !pianoAgain.empty() && !other.empty());
+
+        const auto pianoTone = harmonicProfile(piano, 440.0, rate);
+        const double same = distance(pianoTone, harmonicProfile(pianoAgain, 440.0, rate));
+        const double changed = distance(pianoTone, harmonicProfile(other, 440.0, rate));
+        QVERIFY2(same < 0.01, qPrintable(QString::number(same)));
+        QVERIFY2(changed > 0.2, qPrintable(QString::number(changed)));
+    }
+
+    void pianoLevelIsHealthy() {
+        const double singlePeak = peakOf(play(0, {60}, 100, 2.0));
+        const double chordPeak =
+            peakOf(play(0, {36, 40, 43, 48, 52, 55, 60, 64, 67, 72}, 100, 2.0));
+        // One note at velocity 100 well above the noise floor; a ten-note chord
+        // louder but still under the limiter, so it passes untouched.
+        QVERIFY2(singlePeak > 0.15, qPrintable(QString::number(singlePeak)));
+        QVERIFY2(chordPeak > singlePeak && chordPeak < 0.9, qPrintable(QString::number(chordPeak)));
+    }
+
+    // The loudest chords of the GM soundfont, many times full scale before the
+    // limiter.
+    void chordsDoNotClip_data() {
+        QTest::addColumn<int>("program");
+        QTest::newRow("acoustic grand piano") << 0;
+        QTest::newRow("calliope lead") << 82;
+        QTest::newRow("brightness") << 100;
+        QTest::newRow("crystal") << 98;
+        QTest::newRow("drawbar organ") << 16;
+    }
+    void chordsDoNotClip() {
+        QFETCH(int, program);
+        const auto chord = play(program, {36, 40, 43, 48, 52, 55, 60, 64, 67, 72}, 100, 2.0);
+        QVERIFY(!chord.empty());
+        const double peak = peakOf(chord);
+        QVERIFY2(peak < 1.0, qPrintable(QString::number(peak)));
+        QVERIFY2(peak > 0.1, qPrintable(QString::number(peak))); // turned down, not cut off
+    }
+
+    void messagesBeforeTheSoundfontIsInAreKept() {
+        FluidSynthOutput output({{}, /*playThroughDevice=*/false});
+        const MidiHandle handle = output.open();
+        QVERIFY(handle != 0);
+        // Sent at once, while the soundfont is still loading.
+        output.sendShortMessage(handle, programChange(3, 0));
+        output.sendShortMessage(handle, noteOn(3, 69, 100));
+        QTRY_VERIFY_WITH_TIMEOUT(output.isReady(), 30000);
+        const auto sound = leftOf(output.render(output.sampleRate() / 2));
+        const double atPitch = energyAt(sound, 440.0, output.sampleRate());
+        QVERIFY(atPitch > 20.0 * energyAt(sound, frequencyOf(70), output.sampleRate()));
+    }
+
+    // One of each way a message can be foreign; test_synth_command has them all.
+    void messagesItDoesNotPlayAreHarmless_data() {
+        QTest::addColumn<quint32>("message");
+        QTest::newRow("channel message we do not send") << quint32(0x007F7FE0);
+        QTest::newRow("system reset") << quint32(0x000000FF);
+        QTest::newRow("note on, note above 127") << quint32(0x00648090);
+        QTest::newRow("all bits set") << quint32(0xFFFFFFFF);
+    }
+    void messagesItDoesNotPlayAreHarmless() {
+        QFETCH(quint32, message);
+        FluidSynthOutput output({{}, /*playThroughDevice=*/false});
+        MidiHandle handle = 0;
+        QVERIFY(openReady(output, handle));
+        output.sendShortMessage(handle, message);
+        QVERIFY(peakOf(output.render(output.sampleRate() / 4)) < Silence);
+        // And the synthesiser still plays afterwards.
+        output.sendShortMessage(handle, noteOn(0, 69, 100));
+        QVERIFY(peakOf(output.render(output.sampleRate() / 4)) > 0.01);
+    }
+
+    void sendsWithAnotherHandleAreDropped() {
+        FluidSynthOutput output({{}, /*playThroughDevice=*/false});
+        MidiHandle handle = 0;
+        QVERIFY(openReady(output, handle));
+        output.sendShortMessage(0, noteOn(0, 69, 100));
+        output.sendShortMessage(handle + 1, noteOn(0, 69, 100));
+        QVERIFY(peakOf(output.render(output.sampleRate() / 4)) < Silence);
+    }
+
+    void withoutSoundfontOpenGivesZero_data() {
+        QTest::addColumn<QString>("soundfont");
+        QTest::newRow("missing file") << QStringLiteral("/nonexistent/clavitone/GM.sf2");
+        QTest::newRow("folder") << QStringLiteral("/usr");
+        QTest::newRow("empty path") << QString();
+    }
+    void withoutSoundfontOpenGivesZero() {
+        QFETCH(QString, soundfont);
+        FluidSynthOutput output({{soundfont.toStdString()}, /*playThroughDevice=*/false});
+        const MidiHandle handle = output.open();
+        QCOMPARE(handle, MidiHandle(0));
+        QVERIFY(!output.isReady());
+        output.sendShortMessage(handle, noteOn(0, 69, 100));
+        output.sendShortMessage(handle, programChange(0, 5));
+        QVERIFY(output.render(1024).empty());
+        output.close(handle);
+    }
+
+    void aFileThatIsNoSoundfontStaysSilent() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("broken.sf2"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("RIFF\x10\x00\x00\x00sfbkLIST", 16));
+        file.write(QByteArray(4096, '\x7f'));
+        file.close();
+
+        FluidSynthOutput output({{path.toStdString()}, /*playThroughDevice=*/false});
+        const MidiHandle handle = output.open();
+        QVERIFY(handle != 0); // the file is there; that it is no soundfont shows later
+        for (int note = 40; note < 80; ++note)
+            output.sendShortMessage(handle, noteOn(0, note, 100));
+        QTRY_VERIFY_WITH_TIMEOUT(!output.isLoading(), 30000);
+        QVERIFY(!output.isReady());
+        output.sendShortMessage(handle, programChange(0, 0));
+        output.sendShortMessage(handle, noteOn(0, 69, 100));
+        QVERIFY(peakOf(output.render(output.sampleRate() / 4)) < Silence);
+        output.close(handle);
+    }
+
+    void closedOutputIgnoresSendsAndOpensAgain() {
+        FluidSynthOutput output({{}, /*playThroughDevice=*/false});
+        MidiHandle handle = 0;
+        QVERIFY(openReady(output, handle));
+        output.close(handle);
+        output.sendShortMessage(handle, noteOn(0, 69, 100));
+        QVERIFY(output.render(256).empty());
+        output.close(handle);
+
+        QVERIFY(openReady(output, handle));
+        output.sendShortMessage(handle, noteOn(0, 69, 100));
+        QVERIFY(peakOf(output.render(output.sampleRate() / 4)) > 0.01);
+    }
+};
+
+#else
+
+class TestBuiltinSynth : public QObject {
+    Q_OBJECT
+private slots:
+    void builtWithoutSynthesiser() { QSKIP("Built without FluidSynth"); }
+};
+
+#endif
+
+QTEST_GUILESS_MAIN(TestBuiltinSynth)
+#include "test_builtin_synth.moc"

@@ -96,11 +96,11 @@ Form1Layout Form1Layout::create(QWidget* window) {
     ui.Frame1->setFocusPolicy(Qt::NoFocus);
     paintWhite(ui.Frame1);
 
-    for (const BarSpec& spec : Bars) {
+    for (const BarSpec& design : Bars) {
         auto* bar =
-            new SettingBar(spec.minimum, spec.maximum, spec.pageStep, spec.value, ui.Frame1);
-        bar->setGeometry(spec.rect.toPixels());
-        ui.*spec.bar = bar;
+            new SettingBar(design.minimum, design.maximum, design.pageStep, design.value, ui.Frame1);
+        bar->setGeometry(design.rect.toPixels());
+        ui.*design.bar = bar;
     }
     ui.HScrollPan->setObjectName(QStringLiteral("HScrollPan"));
     ui.HScrollPatch->setObjectName(QStringLiteral("HScrollPatch"));
@@ -108,15 +108,15 @@ Form1Layout Form1Layout::create(QWidget* window) {
     ui.HScrollVolume->setObjectName(QStringLiteral("HScrollVolume"));
     ui.HScrollMIDIChannel->setObjectName(QStringLiteral("HScrollMIDIChannel"));
 
-    for (const LabelSpec& spec : Labels) {
+    for (const LabelSpec& design : Labels) {
         auto* label = new QLabel(ui.Frame1);
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setWordWrap(false);
-        label->move(spec.rect.toPixels().topLeft());
+        label->move(design.rect.toPixels().topLeft());
         paintWhite(label);
-        setCaption(label, QString::fromLatin1(spec.caption));
-        ui.*spec.label = label;
+        setCaption(label, QString::fromLatin1(design.caption));
+        ui.*design.label = label;
     }
 
     const QFont buttonFont = boldArial(11.25);

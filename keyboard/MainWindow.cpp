@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -28,6 +30,9 @@ Form1::Form1(QWidget* parent)
         connect(button, &QPushButton::clicked, this,
                 [this, index] { emit noteButtonClicked(index); });
     }
+    for (SettingBar* bar : {ui_.HScrollMIDIChannel, ui_.HScrollVolume, ui_.HScrollOctave,
+                            ui_.HScrollPatch, ui_.HScrollPan})
+        bar->installEventFilter(this);
     new KeyPreview(this, [this](char16_t code) { emit keyPressed(code); });
     ui_.HScrollMIDIChannel->setFocus(Qt::OtherFocusReason);
 }
@@ -43,7 +48,27 @@ void Form1::centreOnScreen() {
     move(frame.topLeft());
 }
 
+bool Form1::asksForMenuByKey(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget)
+        return false;
+    bool asks = false;
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        asks = key->key() == Qt::Key_Menu ||
+               (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+    } else if (event->type() == QEvent::ContextMenu) {
+        // The keyboard's own request; the scroll bars' mouse menu stays theirs.
+        asks = static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard;
+    }
+    if (asks)
+        emit outputMenuRequested(widget->mapToGlobal(widget->rect().center()));
+    return asks;
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (asksForMenuByKey(watched, event))
+        return true;
     if (event->type() != QEvent::MouseMove)
         return QWidget::eventFilter(watched, event);
     if (watched == ui_.Frame1) {
@@ -63,6 +88,18 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
     if (!childAt(event->position().toPoint()))
         emit mouseMovedOverWindow();
     QWidget::mouseMoveEvent(event);
+}
+
+void Form1::contextMenuEvent(QContextMenuEvent* event) {
+    // The controls are not the window's surface: a right-click on a note button
+    // opens nothing.
+    for (QWidget* child = childAt(event->pos()); child; child = child->parentWidget())
+        if (qobject_cast<QAbstractButton*>(child) || qobject_cast<QAbstractSlider*>(child)) {
+            event->ignore();
+            return;
+        }
+    event->accept();
+    emit outputMenuRequested(event->globalPos());
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

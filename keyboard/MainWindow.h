@@ -35,12 +35,18 @@ signals:
     void mouseMovedOverWindow();
     void mouseMovedOverFrame();
     void mouseMovedOverNoteButton(int index);
+    // A right-click on the window's own surface, or the Menu key or Shift+F10
+    // anywhere in the window: the "MIDI Output" menu is wanted at that point.
+    void outputMenuRequested(const QPoint& globalPosition);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    bool asksForMenuByKey(QObject* watched, QEvent* event);
+
     Form1Layout ui_;
 };

@@ -1,9 +1,11 @@
 #include "shell/Services.h"
 
 #include "midi/backends/DefaultOutput.h"
+#include "midi/backends/SystemMidiPorts.h"
 #include "shell/Clock.h"
 #include "shell/Failure.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ProgramFolder.h"
 #include "shell/QSettingsStore.h"
 
 #include <QCoreApplication>
@@ -46,8 +48,9 @@ Services desktopServices() {
     services.errorReporter = std::make_unique<MessageBoxErrorReporter>();
     services.noticeBox = std::make_unique<MessageBoxNotice>();
     services.midiOut = createDefaultMidiOut();
+    services.midiPorts = createSystemMidiPorts();
     services.settings = std::make_unique<QSettingsStore>();
-    services.programFolder = QCoreApplication::applicationDirPath();
+    services.programFolder = programFolder();
     services.endProgram = [] { QCoreApplication::exit(0); };
     return services;
 }

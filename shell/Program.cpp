@@ -1,12 +1,16 @@
 #include "shell/Program.h"
 
+#include "keyboard/AccessibleNames.h"
 #include "keyboard/MainWindow.h"
 #include "keyboard/NoteKeys.h"
+#include "keyboard/OutputMenu.h"
 #include "keyboard/SettingBar.h"
 #include "keyboard/SettingsPanel.h"
 #include "keyboard/WindowPointer.h"
 #include "midi/MidiPort.h"
+#include "midi/OutputChoice.h"
 #include "midi/PatchNames.h"
+#include "midi/SwitchableOutput.h"
 #include "shell/Pause.h"
 #include "shell/SettingsStore.h"
 #include "shell/Shutdown.h"
@@ -16,15 +20,22 @@
 
 Program::Program(Services services) : services_(std::move(services)) {
     window_ = std::make_unique<Form1>();
-    port_ = std::make_unique<MidiPort>(state_, *services_.midiOut, *services_.errorReporter);
+    output_ = std::make_unique<SwitchableOutput>(*services_.midiOut);
+    port_ = std::make_unique<MidiPort>(state_, *output_, *services_.errorReporter);
     pause_ = std::make_unique<Pause>(*services_.clock);
     noteKeys_ =
         std::make_unique<NoteKeys>(*port_, *pause_, *services_.errorReporter, *services_.noticeBox);
     patchNames_ = std::make_unique<PatchNames>(
-        state_, *services_.errorReporter, services_.programFolder,
-        [this](const QString& name) { setCaption(window_->ui().lblPatch, name); });
+        state_, *services_.errorReporter, services_.programFolder, [this](const QString& name) {
+            setCaption(window_->ui().lblPatch, name);
+            if (accessibleNames_)
+                accessibleNames_->refresh();
+        });
     panel_ = std::make_unique<SettingsPanel>(window_->ui(), *port_, *patchNames_,
                                              *services_.settings, *services_.errorReporter);
+    outputChoice_ = std::make_unique<OutputChoice>(*port_, *output_, services_.midiPorts.get(),
+                                                   *services_.settings, *services_.errorReporter);
+    accessibleNames_ = std::make_unique<AccessibleNames>(window_->ui(), state_);
     wire();
 }
 
@@ -57,9 +68,15 @@ void Program::wire() {
         {ui.HScrollPatch, &SettingsPanel::HScrollPatch_Click},
         {ui.HScrollPan, &SettingsPanel::HScrollPan_Click},
     };
-    for (const auto& [bar, handler] : bars)
+    for (const auto& [bar, handler] : bars) {
         QObject::connect(bar, &SettingBar::userChanged, window,
                          live([this, handler = handler](int) { (panel_.get()->*handler)(); }));
+        // After the bar's own procedure, which may have changed the notes.
+        QObject::connect(bar, &SettingBar::valueChanged, window,
+                         [this] { accessibleNames_->refresh(); });
+    }
+    QObject::connect(window, &Form1::outputMenuRequested, window,
+                     live([this](const QPoint& at) { openOutputMenu(at); }));
 
     window->onQueryUnload = [this] {
         // The close runs inside whatever wait was going on, so no waiting note
@@ -74,8 +91,21 @@ void Program::wire() {
     };
 }
 
+void Program::openOutputMenu(const QPoint& globalPosition) {
+    popUpOutputMenu(
+        window_.get(), outputChoice_->outputNames(), outputChoice_->current(),
+        [this](const QString& name) {
+            if (!ended_)
+                outputChoice_->choose(name);
+        },
+        globalPosition);
+}
+
 void Program::start() {
+    // The output must be known before the start-up opens it.
+    outputChoice_->restore();
     Form_Load(*this);
+    accessibleNames_->refresh();
     window_->centreOnScreen();
     window_->show();
     window_->ui().HScrollMIDIChannel->setFocus(Qt::OtherFocusReason);

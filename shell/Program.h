@@ -8,12 +8,15 @@
 #include <memory>
 #include <optional>
 
+class AccessibleNames;
 class Form1;
 class MidiPort;
 class NoteKeys;
+class OutputChoice;
 class Pause;
 class PatchNames;
 class SettingsPanel;
+class SwitchableOutput;
 
 // The running program: its services, its MIDI state, its main window and the
 // procedures wired to the window's notifications.
@@ -41,20 +44,25 @@ public:
     SettingsPanel& panel() { return *panel_; }
     PatchNames& patchNames() { return *patchNames_; }
     Pause& pause() { return *pause_; }
+    OutputChoice& outputChoice() { return *outputChoice_; }
 
     // The window's custom pointer picture, when one was loaded at start-up.
     std::optional<QCursor> customPointer;
 
 private:
     void wire();
+    void openOutputMenu(const QPoint& globalPosition);
 
     Services services_;
     MidiState state_;
     std::unique_ptr<Form1> window_;
+    std::unique_ptr<SwitchableOutput> output_;
     std::unique_ptr<MidiPort> port_;
     std::unique_ptr<Pause> pause_;
     std::unique_ptr<NoteKeys> noteKeys_;
     std::unique_ptr<PatchNames> patchNames_;
     std::unique_ptr<SettingsPanel> panel_;
+    std::unique_ptr<OutputChoice> outputChoice_;
+    std::unique_ptr<AccessibleNames> accessibleNames_;
     bool ended_ = false;
 };

@@ -1,6 +1,7 @@
 #include "shell/Services.h"
 
 #include "midi/MidiOutDevice.h"
+#include "midi/MidiPortCatalogue.h"
 #include "shell/Clock.h"
 #include "shell/ErrorReport.h"
 #include "shell/SettingsStore.h"

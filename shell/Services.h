@@ -9,6 +9,7 @@
 class Clock;
 class ErrorReporter;
 class MidiOutDevice;
+class MidiPortCatalogue;
 class SettingsStore;
 
 // A uniform random number generator seeded from the time of day.
@@ -47,7 +48,10 @@ struct Services {
     std::unique_ptr<UrlOpener> urlOpener;
     std::unique_ptr<ErrorReporter> errorReporter;
     std::unique_ptr<NoticeBox> noticeBox;
+    // The built-in synthesiser.
     std::unique_ptr<MidiOutDevice> midiOut;
+    // The system's MIDI ports; may be empty, leaving the built-in synthesiser.
+    std::unique_ptr<MidiPortCatalogue> midiPorts;
     std::unique_ptr<SettingsStore> settings;
     // The folder of the running executable, without a trailing separator.
     QString programFolder;

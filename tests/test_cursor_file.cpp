@@ -60,20 +60,20 @@ private slots:
         QFETCH(int, bits);
         QFETCH(bool, png);
         QFETCH(int, side);
-        const CursorSpec spec{bits, side, QPoint(3, 4), png};
+        const CursorSpec shape{bits, side, QPoint(3, 4), png};
 
-        const CursorPicture cursor = decodeCursorFile(cursorFileBytes(spec));
+        const CursorPicture cursor = decodeCursorFile(cursorFileBytes(shape));
 
         QCOMPARE(cursor.image.size(), QSize(side, side));
         QCOMPARE(cursor.hotSpot, QPoint(3, 4));
         for (int y = 0; y < side; ++y)
             for (int x = 0; x < side; ++x)
-                if (cursor.image.pixel(x, y) != expectedCursorPixel(spec, x, y))
+                if (cursor.image.pixel(x, y) != expectedCursorPixel(shape, x, y))
                     QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is %3, expected %4")
                                          .arg(x)
                                          .arg(y)
                                          .arg(cursor.image.pixel(x, y), 8, 16)
-                                         .arg(expectedCursorPixel(spec, x, y), 8, 16)));
+                                         .arg(expectedCursorPixel(shape, x, y), 8, 16)));
     }
 
     void takesThe32PixelPictureWithItsOwnHotSpot() {

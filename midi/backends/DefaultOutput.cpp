@@ -1,13 +1,18 @@
 #include "midi/backends/DefaultOutput.h"
 
-#ifdef CLAVITONE_HAVE_FLUIDSYNTH
+#if defined(_WIN32)
+#include "midi/backends/WinmmOutput.h"
+#elif defined(CLAVITONE_HAVE_FLUIDSYNTH)
 #include "midi/backends/FluidSynthOutput.h"
 #else
 #include "midi/backends/RecorderOutput.h"
 #endif
 
 std::unique_ptr<MidiOutDevice> createDefaultMidiOut() {
-#ifdef CLAVITONE_HAVE_FLUIDSYNTH
+#if defined(_WIN32)
+    // The MIDI mapper: whatever the user chose as the default MIDI output.
+    return std::make_unique<WinmmOutput>();
+#elif defined(CLAVITONE_HAVE_FLUIDSYNTH)
     return std::make_unique<FluidSynthOutput>();
 #else
     // Built without a synthesiser: behave like a machine without a MIDI device.

@@ -31,8 +31,8 @@ inline void put32(QByteArray& out, quint32 value) {
 inline QRgb paletteColour(int i) {
     return i == 0 ? qRgb(0, 0, 0) : qRgb((i * 37) % 256, 255 - (i * 11) % 256, (i * 5) % 256);
 }
-inline int paletteIndex(const CursorSpec& spec, int x, int y) {
-    return (x + 2 * y) % (1 << spec.bits);
+inline int paletteIndex(const CursorSpec& shape, int x, int y) {
+    return (x + 2 * y) % (1 << shape.bits);
 }
 inline QRgb directColour(int x, int y) {
     return qRgb(x * 7 % 256, y * 7 % 256, (x + y) * 3 % 256);
@@ -46,9 +46,9 @@ inline bool masked(int, int y) {
 }
 
 // The picture as stored, before the mask is applied.
-inline QRgb storedColour(const CursorSpec& spec, int x, int y) {
-    if (spec.bits <= 8)
-        return paletteColour(paletteIndex(spec, x, y));
+inline QRgb storedColour(const CursorSpec& shape, int x, int y) {
+    if (shape.bits <= 8)
+        return paletteColour(paletteIndex(shape, x, y));
     return directColour(x, y);
 }
 
@@ -60,40 +60,40 @@ inline QImage pngPicture(int side) {
     return image;
 }
 
-inline QByteArray bitmapImage(const CursorSpec& spec) {
+inline QByteArray bitmapImage(const CursorSpec& shape) {
     QByteArray out;
-    const int w = spec.side;
-    const int h = spec.side;
+    const int w = shape.side;
+    const int h = shape.side;
     put32(out, 40);
     put32(out, static_cast<quint32>(w));
     put32(out, static_cast<quint32>(2 * h));
     put16(out, 1);
-    put16(out, static_cast<quint16>(spec.bits));
+    put16(out, static_cast<quint16>(shape.bits));
     for (int i = 0; i < 6; ++i)
         put32(out, 0); // compression, image size, resolution, colours used and important
-    if (spec.bits <= 8)
-        for (int i = 0; i < (1 << spec.bits); ++i) {
+    if (shape.bits <= 8)
+        for (int i = 0; i < (1 << shape.bits); ++i) {
             const QRgb c = paletteColour(i);
             out.append(static_cast<char>(qBlue(c)));
             out.append(static_cast<char>(qGreen(c)));
             out.append(static_cast<char>(qRed(c)));
             out.append('\0');
         }
-    const int stride = (w * spec.bits + 31) / 32 * 4;
+    const int stride = (w * shape.bits + 31) / 32 * 4;
     for (int y = h - 1; y >= 0; --y) { // bottom-up
         QByteArray row(stride, '\0');
         for (int x = 0; x < w; ++x) {
-            if (spec.bits <= 8) {
-                const int bit = x * spec.bits;
-                row[bit / 8] = static_cast<char>(row[bit / 8] | paletteIndex(spec, x, y)
-                                                                    << (8 - spec.bits - bit % 8));
+            if (shape.bits <= 8) {
+                const int bit = x * shape.bits;
+                row[bit / 8] = static_cast<char>(row[bit / 8] | paletteIndex(shape, x, y)
+                                                                    << (8 - shape.bits - bit % 8));
             } else {
                 const QRgb c = directColour(x, y);
-                const int p = x * spec.bits / 8;
+                const int p = x * shape.bits / 8;
                 row[p] = static_cast<char>(qBlue(c));
                 row[p + 1] = static_cast<char>(qGreen(c));
                 row[p + 2] = static_cast<char>(qRed(c));
-                if (spec.bits == 32)
+                if (shape.bits == 32)
                     row[p + 3] = static_cast<char>(alphaOf(x, y));
             }
         }
@@ -112,15 +112,15 @@ inline QByteArray bitmapImage(const CursorSpec& spec) {
 
 } // namespace cursorbytes
 
-// The colour the decoder should give pixel (x, y) of the cursor made by `spec`.
-inline QRgb expectedCursorPixel(const CursorSpec& spec, int x, int y) {
+// The colour the decoder should give pixel (x, y) of the cursor made by `shape`.
+inline QRgb expectedCursorPixel(const CursorSpec& shape, int x, int y) {
     using namespace cursorbytes;
-    if (spec.png)
-        return pngPicture(spec.side).pixel(x, y);
-    if (spec.bits == 32)
+    if (shape.png)
+        return pngPicture(shape.side).pixel(x, y);
+    if (shape.bits == 32)
         return qRgba(qRed(directColour(x, y)), qGreen(directColour(x, y)),
                      qBlue(directColour(x, y)), alphaOf(x, y));
-    const QRgb stored = storedColour(spec, x, y);
+    const QRgb stored = storedColour(shape, x, y);
     if (!masked(x, y))
         return stored;
     // Where the screen shows, black is see-through and other colours invert
@@ -129,13 +129,13 @@ inline QRgb expectedCursorPixel(const CursorSpec& spec, int x, int y) {
 }
 
 // The image data of one cursor picture.
-inline QByteArray cursorImageBytes(const CursorSpec& spec) {
-    if (!spec.png)
-        return cursorbytes::bitmapImage(spec);
+inline QByteArray cursorImageBytes(const CursorSpec& shape) {
+    if (!shape.png)
+        return cursorbytes::bitmapImage(shape);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    cursorbytes::pngPicture(spec.side).save(&buffer, "PNG");
+    cursorbytes::pngPicture(shape.side).save(&buffer, "PNG");
     return png;
 }
 
@@ -147,17 +147,17 @@ inline QByteArray cursorFileBytes(const QList<CursorSpec>& pictures) {
     put16(out, 2); // a cursor
     put16(out, static_cast<quint16>(pictures.size()));
     QList<QByteArray> images;
-    for (const CursorSpec& spec : pictures)
-        images << cursorImageBytes(spec);
+    for (const CursorSpec& shape : pictures)
+        images << cursorImageBytes(shape);
     quint32 offset = static_cast<quint32>(6 + 16 * pictures.size());
     for (qsizetype i = 0; i < pictures.size(); ++i) {
-        const CursorSpec& spec = pictures[i];
-        out.append(static_cast<char>(spec.side % 256));
-        out.append(static_cast<char>(spec.side % 256));
+        const CursorSpec& shape = pictures[i];
+        out.append(static_cast<char>(shape.side % 256));
+        out.append(static_cast<char>(shape.side % 256));
         out.append('\0');
         out.append('\0');
-        put16(out, static_cast<quint16>(spec.hotSpot.x()));
-        put16(out, static_cast<quint16>(spec.hotSpot.y()));
+        put16(out, static_cast<quint16>(shape.hotSpot.x()));
+        put16(out, static_cast<quint16>(shape.hotSpot.y()));
         put32(out, static_cast<quint32>(images[i].size()));
         put32(out, offset);
         offset += static_cast<quint32>(images[i].size());
@@ -167,6 +167,6 @@ inline QByteArray cursorFileBytes(const QList<CursorSpec>& pictures) {
     return out;
 }
 
-inline QByteArray cursorFileBytes(const CursorSpec& spec = {}) {
-    return cursorFileBytes(QList<CursorSpec>{spec});
+inline QByteArray cursorFileBytes(const CursorSpec& shape = {}) {
+    return cursorFileBytes(QList<CursorSpec>{shape});
 }

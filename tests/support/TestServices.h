@@ -3,6 +3,7 @@
 // Services for tests: everything the program reaches outside itself is
 // recorded or scripted here, and nothing opens a box, a browser or a device.
 
+#include "midi/MidiPortCatalogue.h"
 #include "midi/backends/RecorderOutput.h"
 #include "shell/Clock.h"
 #include "shell/ErrorReport.h"
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <map>
 #include <stdexcept>
 #include <vector>
 
@@ -86,6 +88,39 @@ public:
     bool fail = false;
 };
 
+// System ports for tests. Every port has one recorder that outlives the
+// outputs made for it, so a test reads what a port got after it was left.
+class FakeMidiPorts : public MidiPortCatalogue {
+public:
+    QStringList names;
+    std::map<QString, std::unique_ptr<RecorderOutput>> recorders;
+    QStringList made; // the names asked for, in order
+
+    QStringList portNames() override { return names; }
+    std::unique_ptr<MidiOutDevice> makePort(const QString& name) override {
+        if (!names.contains(name))
+            return nullptr;
+        made << name;
+        auto& recorder = recorders[name];
+        if (!recorder)
+            recorder = std::make_unique<RecorderOutput>();
+        return std::make_unique<Forwarder>(*recorder);
+    }
+    RecorderOutput* recorder(const QString& name) {
+        const auto found = recorders.find(name);
+        return found == recorders.end() ? nullptr : found->second.get();
+    }
+
+private:
+    struct Forwarder : MidiOutDevice {
+        explicit Forwarder(RecorderOutput& to) : to(to) {}
+        MidiHandle open() override { return to.open(); }
+        void sendShortMessage(MidiHandle h, std::uint32_t m) override { to.sendShortMessage(h, m); }
+        void close(MidiHandle h) override { to.close(h); }
+        RecorderOutput& to;
+    };
+};
+
 // A complete set of test services. The pointers stay valid while the Services
 // they were made for live (moved into a Program, say).
 struct TestServices {
@@ -97,6 +132,7 @@ struct TestServices {
     ScriptedRandom* random = nullptr;
     RecordingUrlOpener* opener = nullptr;
     QSettingsStore* settings = nullptr;
+    FakeMidiPorts* ports = nullptr;
     Clock* clock = nullptr;
     ManualClock* manualClock = nullptr; // set when made with a manual clock
     int endCount = 0;
@@ -113,6 +149,9 @@ struct TestServices {
         auto midiOwned = std::make_unique<RecorderOutput>(midiFails);
         midi = midiOwned.get();
         services.midiOut = std::move(midiOwned);
+        auto portsOwned = std::make_unique<FakeMidiPorts>();
+        ports = portsOwned.get();
+        services.midiPorts = std::move(portsOwned);
         auto randomOwned = std::make_unique<ScriptedRandom>();
         random = randomOwned.get();
         services.random = std::move(randomOwned);

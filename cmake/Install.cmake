@@ -1,0 +1,61 @@
+# Installation. On Linux and other Unix systems the program lives with the
+# files it reads in a private folder, <prefix>/lib/clavitone, and is started
+# through <prefix>/bin/clavitone, a relative link to it. The desktop entry,
+# AppStream metainfo, icons and man page go where the desktop looks for them.
+# Elsewhere everything goes into <prefix>/bin.
+include(GNUInstallDirs)
+
+set(CLAVITONE_APP_ID org.kestrane.Clavitone)
+set(CLAVITONE_RESOURCES ${CMAKE_CURRENT_SOURCE_DIR}/resources)
+
+if(UNIX AND NOT APPLE)
+    set(CLAVITONE_PROGRAM_DIR lib/clavitone)
+else()
+    set(CLAVITONE_PROGRAM_DIR ${CMAKE_INSTALL_BINDIR})
+endif()
+
+install(TARGETS clavitone RUNTIME DESTINATION ${CLAVITONE_PROGRAM_DIR})
+install(DIRECTORY ${CLAVITONE_RESOURCES}/homepage DESTINATION ${CLAVITONE_PROGRAM_DIR})
+set(CLAVITONE_WITH_PATCH_NAMES OFF)
+if(EXISTS ${CLAVITONE_RESOURCES}/PATCH.INI)
+    set(CLAVITONE_WITH_PATCH_NAMES ON)
+    install(FILES ${CLAVITONE_RESOURCES}/PATCH.INI DESTINATION ${CLAVITONE_PROGRAM_DIR})
+endif()
+
+if(UNIX AND NOT APPLE)
+    # A relative link keeps the installed tree movable.
+    install(CODE [[
+        set(link "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin/clavitone")
+        file(MAKE_DIRECTORY "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin")
+        file(REMOVE "${link}")
+        file(CREATE_LINK ../lib/clavitone/clavitone "${link}" SYMBOLIC)
+        message(STATUS "Installing: ${link} -> ../lib/clavitone/clavitone")
+    ]])
+
+    install(FILES ${CLAVITONE_RESOURCES}/${CLAVITONE_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${CLAVITONE_RESOURCES}/${CLAVITONE_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+    foreach(size 32 48 128 256)
+        install(FILES ${CLAVITONE_RESOURCES}/icons/clavitone-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME ${CLAVITONE_APP_ID}.png)
+    endforeach()
+    install(FILES ${CLAVITONE_RESOURCES}/icons/clavitone.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        RENAME ${CLAVITONE_APP_ID}.svg)
+    install(FILES ${CLAVITONE_RESOURCES}/clavitone.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+    if(BUILD_TESTING)
+        # Installs into a fresh folder, checks the files and starts the program
+        # through its link.
+        add_test(NAME install
+            COMMAND ${CMAKE_COMMAND}
+                -DBUILD_DIR=${CMAKE_BINARY_DIR}
+                -DPREFIX=${CMAKE_BINARY_DIR}/install-check
+                -DAPP_ID=${CLAVITONE_APP_ID}
+                -DWITH_PATCH_NAMES=${CLAVITONE_WITH_PATCH_NAMES}
+                -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/CheckInstall.cmake)
+        set_tests_properties(install PROPERTIES TIMEOUT 120)
+    endif()
+endif()

@@ -1,0 +1,64 @@
+#include "keyboard/AccessibleNames.h"
+
+#include "keyboard/Form1Layout.h"
+#include "keyboard/SettingBar.h"
+#include "midi/MidiState.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QPushButton>
+
+QString noteName(int midiNote) {
+    static const char* const Names[] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                        "F#", "G",  "G#", "A",  "A#", "B"};
+    const int octave = (midiNote >= 0 ? midiNote / 12 : (midiNote - 11) / 12) - 1;
+    const int step = ((midiNote % 12) + 12) % 12;
+    return QLatin1String(Names[step]) + QString::number(octave);
+}
+
+namespace {
+
+// Renames a control and tells a listening screen reader, only when the name
+// really changes.
+void rename(QWidget* control, const QString& name) {
+    if (control->accessibleName() == name)
+        return;
+    control->setAccessibleName(name);
+    QAccessibleEvent event(control, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+} // namespace
+
+AccessibleNames::AccessibleNames(Form1Layout& ui, const MidiState& state) : ui_(ui), state_(state) {
+    ui_.HScrollMIDIChannel->setAccessibleDescription(QStringLiteral("MIDI channel, 1 to 16"));
+    ui_.HScrollVolume->setAccessibleDescription(QStringLiteral("Loudness of the notes, 0 to 100"));
+    ui_.HScrollOctave->setAccessibleDescription(QStringLiteral("Octave of the note keys, 0 to 4"));
+    ui_.HScrollPatch->setAccessibleDescription(QStringLiteral("General MIDI instrument, 0 to 127"));
+    ui_.HScrollPan->setAccessibleDescription(
+        QStringLiteral("Stereo position, 0 left, 64 centre, 127 right"));
+    for (int index = 0; index < Form1Layout::QuestionButton; ++index)
+        ui_.PushButton1[static_cast<std::size_t>(index)]->setAccessibleDescription(
+            QStringLiteral("Letter key %1").arg(QChar(u'A' + index)));
+    ui_.PushButton1[Form1Layout::QuestionButton]->setAccessibleDescription(
+        QStringLiteral("Tells how to ask for another key layout"));
+}
+
+void AccessibleNames::refresh() {
+    rename(ui_.HScrollMIDIChannel,
+           QStringLiteral("Channel %1").arg(ui_.HScrollMIDIChannel->value() + 1));
+    rename(ui_.HScrollVolume, QStringLiteral("Volume %1").arg(ui_.HScrollVolume->value()));
+    rename(ui_.HScrollOctave, QStringLiteral("Octave %1").arg(ui_.HScrollOctave->value()));
+    // The instrument is the one the label shows, whose name comes from the
+    // instrument names file.
+    rename(ui_.HScrollPatch, QStringLiteral("Instrument: ") + ui_.lblPatch->text());
+    rename(ui_.HScrollPan, QStringLiteral("Pan %1").arg(ui_.HScrollPan->value()));
+
+    int baseNote = 0;
+    if (state_.currentChannel >= 0 && state_.currentChannel < ChannelTable::Size)
+        baseNote = state_.channelBaseNote[state_.currentChannel];
+    for (int index = 0; index < Form1Layout::QuestionButton; ++index)
+        rename(ui_.PushButton1[static_cast<std::size_t>(index)],
+               QStringLiteral("Note ") + noteName(baseNote + index));
+    rename(ui_.PushButton1[Form1Layout::QuestionButton], QStringLiteral("Other key layouts"));
+}

@@ -1,0 +1,69 @@
+#include "midi/OutputChoice.h"
+
+#include "midi/CheckedInt.h"
+#include "midi/MidiPort.h"
+#include "midi/MidiPortCatalogue.h"
+#include "midi/SwitchableOutput.h"
+#include "shell/ErrorTrap.h"
+#include "shell/SettingsStore.h"
+
+#include <exception>
+#include <memory>
+
+QStringList OutputChoice::outputNames() const {
+    QStringList names{QString::fromLatin1(BuiltInName)};
+    if (catalogue_)
+        names += catalogue_->portNames();
+    return names;
+}
+
+void OutputChoice::restore() {
+    const QString builtIn = QString::fromLatin1(BuiltInName);
+    try {
+        const QString stored =
+            store_.GetSetting(QLatin1String(SettingsAppName), QLatin1String(SettingsSection),
+                              QLatin1String(SettingsKey), 0);
+        if (stored == builtIn || !catalogue_)
+            return;
+        if (std::unique_ptr<MidiOutDevice> device = catalogue_->makePort(stored)) {
+            output_.select(std::move(device));
+            current_ = stored;
+        }
+    } catch (const std::exception&) {
+        // The built-in synthesiser stays; start-up goes on as on a first run.
+    }
+}
+
+void OutputChoice::choose(const QString& name) {
+    if (name == current_)
+        return;
+    ErrorTrap trap(reporter_, locationTag("Form1", "MidiOutput_Click"));
+    const bool builtIn = name == QLatin1String(BuiltInName);
+    std::unique_ptr<MidiOutDevice> device;
+    if (!builtIn) {
+        trap.step(100, [&] {
+            if (catalogue_)
+                device = catalogue_->makePort(name);
+        });
+        if (!device)
+            return;
+    }
+    trap.step(102, [&] {
+        store_.SaveSetting(QLatin1String(SettingsAppName), QLatin1String(SettingsSection),
+                           QLatin1String(SettingsKey), name);
+    });
+    trap.step(104, [&] { port_.closePort(); });
+    output_.select(std::move(device));
+    current_ = name;
+    trap.step(106, [&] { port_.MidiOutOpenPort(); });
+
+    MidiState& state = port_.state();
+    trap.step(108, [&] { state.midiStatus = checkedInt16(192LL + state.currentChannel); });
+    trap.step(110, [&] { state.midiData1 = state.channelPatch[state.currentChannel]; });
+    trap.step(112, [&] { state.midiData2 = 0; });
+    trap.step(114, [&] { port_.SendMidiOut(); });
+    trap.step(116, [&] { state.midiStatus = checkedInt16(176LL + state.currentChannel); });
+    trap.step(118, [&] { state.midiData1 = 10; });
+    trap.step(120, [&] { state.midiData2 = state.channelPan[state.currentChannel]; });
+    trap.step(122, [&] { port_.SendMidiOut(); });
+}

@@ -1,0 +1,85 @@
+#include "midi/backends/MidiSystems.h"
+
+#include <QFileInfo>
+#include <QtGlobal>
+
+#include <RtMidi.h>
+
+#ifdef CLAVITONE_HAVE_JACK
+#include <jack/jack.h>
+#endif
+
+namespace {
+
+RtMidi::Api apiOf(MidiSystem system) {
+    switch (system) {
+    case MidiSystem::Alsa:
+        return RtMidi::LINUX_ALSA;
+    case MidiSystem::Jack:
+        return RtMidi::UNIX_JACK;
+    case MidiSystem::WindowsMultimedia:
+        return RtMidi::WINDOWS_MM;
+    case MidiSystem::CoreMidi:
+        return RtMidi::MACOSX_CORE;
+    }
+    return RtMidi::UNSPECIFIED;
+}
+
+#ifdef CLAVITONE_HAVE_JACK
+void quiet(const char*) {}
+
+// Asks, without starting one, whether a JACK server answers.
+bool jackServerRuns() {
+    // Neither the library nor any client made later may start a server.
+    qputenv("JACK_NO_START_SERVER", "1");
+    jack_set_error_function(quiet);
+    jack_set_info_function(quiet);
+    jack_status_t status{};
+    std::unique_ptr<jack_client_t, int (*)(jack_client_t*)> probe(
+        jack_client_open(OwnClientName, JackNoStartServer, &status), jack_client_close);
+    return probe != nullptr;
+}
+#endif
+
+} // namespace
+
+std::vector<MidiSystem> builtInMidiSystems() {
+    std::vector<RtMidi::Api> apis;
+    RtMidi::getCompiledApi(apis);
+    std::vector<MidiSystem> systems;
+    for (MidiSystem system :
+         {MidiSystem::Alsa, MidiSystem::Jack, MidiSystem::WindowsMultimedia, MidiSystem::CoreMidi})
+        for (RtMidi::Api api : apis)
+            if (api == apiOf(system))
+                systems.push_back(system);
+    return systems;
+}
+
+bool midiSystemRuns(MidiSystem system) {
+    switch (system) {
+    case MidiSystem::Alsa:
+        return QFileInfo::exists(QStringLiteral("/dev/snd/seq"));
+    case MidiSystem::Jack:
+#ifdef CLAVITONE_HAVE_JACK
+        return jackServerRuns();
+#else
+        return false;
+#endif
+    case MidiSystem::WindowsMultimedia:
+    case MidiSystem::CoreMidi:
+        return true;
+    }
+    return false;
+}
+
+std::unique_ptr<RtMidiOut> makeRtMidiOut(MidiSystem system) {
+    if (!midiSystemRuns(system))
+        return nullptr;
+    try {
+        auto out = std::make_unique<RtMidiOut>(apiOf(system), OwnClientName);
+        out->setErrorCallback([](RtMidiError::Type, const std::string&, void*) {});
+        return out;
+    } catch (const RtMidiError&) {
+        return nullptr;
+    }
+}

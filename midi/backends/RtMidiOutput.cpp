@@ -1,0 +1,60 @@
+#include "midi/backends/RtMidiOutput.h"
+
+#include "midi/backends/MidiSystems.h"
+
+#include <RtMidi.h>
+
+#include <vector>
+
+int shortMessageBytes(std::uint32_t message, unsigned char (&bytes)[3]) {
+    bytes[0] = static_cast<unsigned char>(message & 0xFF);
+    bytes[1] = static_cast<unsigned char>((message >> 8) & 0x7F);
+    bytes[2] = static_cast<unsigned char>((message >> 16) & 0x7F);
+    const unsigned kind = bytes[0] & 0xF0u;
+    return kind == 0xC0u || kind == 0xD0u ? 2 : 3;
+}
+
+RtMidiOutput::RtMidiOutput(MidiSystem system, std::string portName, bool virtualPort)
+    : system_(system), portName_(std::move(portName)), virtualPort_(virtualPort) {}
+
+RtMidiOutput::~RtMidiOutput() = default;
+
+MidiHandle RtMidiOutput::open() {
+    out_.reset();
+    try {
+        auto out = makeRtMidiOut(system_);
+        if (!out)
+            return 0;
+        if (virtualPort_) {
+            out->openVirtualPort(OwnPortName);
+        } else {
+            const unsigned count = out->getPortCount();
+            for (unsigned i = 0; i < count && !out->isPortOpen(); ++i)
+                if (out->getPortName(i) == portName_)
+                    out->openPort(i, OwnPortName);
+            if (!out->isPortOpen())
+                return 0;
+        }
+        out_ = std::move(out);
+        return Handle;
+    } catch (const RtMidiError&) {
+        return 0;
+    }
+}
+
+void RtMidiOutput::sendShortMessage(MidiHandle handle, std::uint32_t message) {
+    if (!out_ || handle != Handle)
+        return;
+    unsigned char bytes[3];
+    const int length = shortMessageBytes(message, bytes);
+    try {
+        out_->sendMessage(bytes, static_cast<std::size_t>(length));
+    } catch (const RtMidiError&) {
+        // A port that went away drops the message, as any failed send does.
+    }
+}
+
+void RtMidiOutput::close(MidiHandle handle) {
+    if (handle == Handle)
+        out_.reset();
+}

@@ -5,6 +5,7 @@
 // presses sounding together after the last one, and another timbre after a
 // change of instrument.
 
+#include "support/PrivateDesk.h"
 #include "support/ToneAnalysis.h"
 
 #include <QElapsedTimer>
@@ -22,103 +23,10 @@
 
 namespace {
 
-constexpr int Rate = 48000;
+using desk::Rate;
+using desk::run;
 // Clavitone at octave 4 (two presses of Right on the octave bar): A is note 48.
 constexpr int BaseNote = 48;
-
-// A program the test started; stopped, whatever happens, when it goes.
-class Child {
-public:
-    explicit Child(const QProcessEnvironment& environment) {
-        process.setProcessEnvironment(environment);
-        // Should the test itself be killed, nothing it started lives on.
-        process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    }
-    ~Child() { stop(); }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    void stop() {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        process.terminate();
-        if (!process.waitForFinished(3000)) {
-            process.kill();
-            process.waitForFinished(3000);
-        }
-    }
-
-    QProcess process;
-};
-
-struct Run {
-    bool ok = false;
-    QByteArray output;
-};
-
-// Runs a short command to its end (at most `timeoutMs`).
-Run run(const QProcessEnvironment& environment, const QString& program,
-        const QStringList& arguments, int timeoutMs = 5000) {
-    Child child(environment);
-    child.process.start(program, arguments);
-    if (!child.process.waitForFinished(timeoutMs))
-        return {};
-    return {child.process.exitStatus() == QProcess::NormalExit && child.process.exitCode() == 0,
-            child.process.readAllStandardOutput()};
-}
-
-// The monitor of the null sink, read as it comes. The time of each piece's
-// arrival bounds when its first sample sounded: the earliest bound found is
-// taken as the time of sample 0 on the test's clock.
-class Recorder {
-public:
-    Recorder(const QProcessEnvironment& environment, const QElapsedTimer& clock)
-        : child_(environment), clock_(clock) {
-        QObject::connect(&child_.process, &QProcess::readyReadStandardOutput, &child_.process,
-                         [this] { take(); });
-    }
-
-    bool start() {
-        child_.process.start(QStringLiteral("parec"),
-                             {QStringLiteral("--device=rec.monitor"),
-                              QStringLiteral("--format=s16le"),
-                              QStringLiteral("--rate=%1").arg(Rate), QStringLiteral("--channels=1"),
-                              QStringLiteral("--raw"), QStringLiteral("--latency-msec=10")});
-        return child_.process.waitForStarted(5000);
-    }
-
-    // Seconds on the test's clock of the newest sample.
-    double end() const { return start_ + recording.seconds(); }
-    // The recording's time of a moment on the test's clock.
-    double at(double clockSeconds) const { return clockSeconds - start_; }
-    bool running() const { return child_.process.state() == QProcess::Running; }
-
-    tone::Recording recording{{}, Rate};
-
-private:
-    void take() {
-        const double arrived = static_cast<double>(clock_.nsecsElapsed()) / 1e9;
-        pending_ += child_.process.readAllStandardOutput();
-        const qsizetype whole = pending_.size() / 2 * 2;
-        for (qsizetype i = 0; i < whole; i += 2)
-            recording.samples.push_back(static_cast<std::int16_t>(
-                static_cast<quint8>(pending_[i]) | static_cast<quint8>(pending_[i + 1]) << 8));
-        pending_.remove(0, whole);
-        start_ = std::min(start_, arrived - recording.seconds());
-    }
-
-    Child child_;
-    const QElapsedTimer& clock_;
-    QByteArray pending_;
-    double start_ = 1e9;
-};
-
-QString missingTool() {
-    for (const char* tool : {"Xvfb", "pulseaudio", "pactl", "parec", "xdotool"})
-        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-            return QString::fromLatin1(tool);
-    return {};
-}
 
 // When a key went down: between the start and the end of the xdotool run.
 struct KeyTime {
@@ -134,12 +42,10 @@ class HeardNotesTest : public QObject {
     QElapsedTimer clock_;
     double now() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
 
-    std::optional<QTemporaryDir> dir_;
+    std::optional<desk::PrivateDesk> desk_;
     QProcessEnvironment environment_;
-    std::unique_ptr<Child> display_;
-    std::unique_ptr<Child> sound_;
-    std::unique_ptr<Recorder> recorder_;
-    std::unique_ptr<Child> program_;
+    desk::Recorder* recorder_ = nullptr;
+    std::unique_ptr<desk::Child> program_;
     QString window_;
 
     // Types `keys` (xdotool key names), `gap` seconds apart.
@@ -152,7 +58,7 @@ class HeardNotesTest : public QObject {
         }
         KeyTime time;
         time.earliest = now();
-        const Run typed = run(environment_, QStringLiteral("xdotool"), arguments);
+        const desk::Run typed = run(environment_, QStringLiteral("xdotool"), arguments);
         time.latest = now();
         if (!typed.ok)
             qWarning("xdotool key %s failed", qPrintable(keys.join(QLatin1Char(' '))));
@@ -161,7 +67,7 @@ class HeardNotesTest : public QObject {
 
     // The settings file the program writes, as text.
     QString settings() const {
-        QFile file(dir_->path() + QStringLiteral("/config/Kestrane.conf"));
+        QFile file(desk_->root() + QStringLiteral("/config/Kestrane.conf"));
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll())
                                               : QStringLiteral("(no settings file)");
     }
@@ -281,78 +187,18 @@ private slots:
 #ifndef CLAVITONE_HAVE_FLUIDSYNTH
         QSKIP("Clavitone was built without its built-in synthesiser (FluidSynth)");
 #endif
-        if (const QString tool = missingTool(); !tool.isEmpty())
+        if (const QString tool = desk::PrivateDesk::missingTool(); !tool.isEmpty())
             QSKIP(qPrintable(
                 QStringLiteral("%1 is not installed; scripts/bootstrap installs it").arg(tool)));
         clock_.start();
-        dir_.emplace();
-        QVERIFY(dir_->isValid());
-        const QString root = dir_->path();
-        QVERIFY(QDir(root).mkpath(QStringLiteral("run")));
-        QVERIFY(QDir(root).mkpath(QStringLiteral("config")));
-        QFile::setPermissions(root + QStringLiteral("/run"), QFileDevice::ReadOwner |
-                                                                 QFileDevice::WriteOwner |
-                                                                 QFileDevice::ExeOwner);
+        desk_.emplace();
+        if (const QString why = desk_->start(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        environment_ = desk_->environment;
+        QVERIFY(desk_->startRecording(clock_));
+        recorder_ = desk_->recorder.get();
 
-        environment_ = QProcessEnvironment::systemEnvironment();
-        environment_.insert(QStringLiteral("HOME"), root);
-        environment_.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/run"));
-        environment_.insert(QStringLiteral("PULSE_RUNTIME_PATH"), root + QStringLiteral("/run"));
-        environment_.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
-        environment_.insert(QStringLiteral("PULSE_SERVER"),
-                            QStringLiteral("unix:") + root + QStringLiteral("/native"));
-        environment_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment_.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-
-        // A display of its own; Xvfb picks a free number and tells it.
-        display_ = std::make_unique<Child>(environment_);
-        display_->process.start(QStringLiteral("Xvfb"),
-                                {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                 QStringLiteral("-screen"), QStringLiteral("0"),
-                                 QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                                 QStringLiteral("tcp")});
-        QString displayNumber;
-        const bool displayTold = QTest::qWaitFor(
-            [&] {
-                displayNumber += QString::fromLatin1(display_->process.readAllStandardOutput());
-                return displayNumber.endsWith(QLatin1Char('\n')) ||
-                       display_->process.state() == QProcess::NotRunning;
-            },
-            10000);
-        if (!displayTold || !displayNumber.endsWith(QLatin1Char('\n')))
-            QSKIP(qPrintable(QStringLiteral("Xvfb does not start here: %1")
-                                 .arg(QString::fromLocal8Bit(
-                                     display_->process.readAllStandardError().trimmed()))));
-        environment_.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + displayNumber.trimmed());
-
-        // A sound server of its own with one null sink, "rec".
-        sound_ = std::make_unique<Child>(environment_);
-        sound_->process.start(
-            QStringLiteral("pulseaudio"),
-            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--system=no"),
-             QStringLiteral("--use-pid-file=no"), QStringLiteral("--exit-idle-time=-1"),
-             QStringLiteral("--disallow-exit"), QStringLiteral("--disable-shm=yes"),
-             QStringLiteral("-L"),
-             QStringLiteral("module-null-sink sink_name=rec rate=%1").arg(Rate),
-             QStringLiteral("-L"),
-             QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1/native")
-                 .arg(root)});
-        const bool soundAnswered = QTest::qWaitFor(
-            [&] {
-                return sound_->process.state() == QProcess::NotRunning ||
-                       run(environment_, QStringLiteral("pactl"), {QStringLiteral("info")}).ok;
-            },
-            10000);
-        if (!soundAnswered || sound_->process.state() == QProcess::NotRunning)
-            QSKIP(qPrintable(QStringLiteral("PulseAudio does not start here: %1")
-                                 .arg(QString::fromLocal8Bit(
-                                     sound_->process.readAllStandardError().trimmed()))));
-
-        recorder_ = std::make_unique<Recorder>(environment_, clock_);
-        QVERIFY(recorder_->start());
-        QTRY_VERIFY_WITH_TIMEOUT(recorder_->recording.samples.size() > Rate / 10, 10000);
-
-        program_ = std::make_unique<Child>(environment_);
+        program_ = std::make_unique<desk::Child>(environment_);
         program_->process.setProcessChannelMode(QProcess::ForwardedChannels);
         program_->process.start(QStringLiteral(CLAVITONE_PROGRAM), {});
         QVERIFY(program_->process.waitForStarted(5000));
@@ -381,15 +227,7 @@ private slots:
                      10000),
                  "the window did not take the keyboard");
         // The synthesiser plays into the server once it is open.
-        QVERIFY2(QTest::qWaitFor(
-                     [&] {
-                         return !run(environment_, QStringLiteral("pactl"),
-                                     {QStringLiteral("list"), QStringLiteral("short"),
-                                      QStringLiteral("sink-inputs")})
-                                     .output.trimmed()
-                                     .isEmpty();
-                     },
-                     30000),
+        QVERIFY2(QTest::qWaitFor([&] { return desk_->somethingPlays(); }, 30000),
                  "the synthesiser did not play into the sound server");
 
         // The channel bar has the focus; Tab twice reaches the octave bar,
@@ -468,13 +306,11 @@ private slots:
     }
 
     void cleanup() {
-        // In reverse order of starting; each one is stopped even after a
+        // The program first, then the desk; each is stopped even after a
         // failure or a skip.
         program_.reset();
-        recorder_.reset();
-        sound_.reset();
-        display_.reset();
-        dir_.reset();
+        recorder_ = nullptr;
+        desk_.reset();
     }
 };
 

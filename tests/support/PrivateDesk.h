@@ -1,0 +1,226 @@
+#pragma once
+
+// A desk of the test's (or benchmark's) own: a virtual X display (Xvfb), a
+// PulseAudio server whose only sink is a null sink named "rec", and a recorder
+// of that sink's monitor, in a temporary home. Every program started here is
+// stopped when its owner goes, and dies with the process that started it.
+
+#include "support/ToneAnalysis.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <csignal>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <sys/prctl.h>
+
+namespace desk {
+
+inline constexpr int Rate = 48000;
+
+// Waits, handling events, until `condition` holds or `timeoutMs` passed.
+inline bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
+    return QTest::qWaitFor(condition, timeoutMs);
+}
+
+// A program started here; stopped, whatever happens, when it goes.
+class Child {
+public:
+    explicit Child(const QProcessEnvironment& environment) {
+        process.setProcessEnvironment(environment);
+        process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    }
+    ~Child() { stop(); }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    void stop() {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.terminate();
+        if (!process.waitForFinished(3000)) {
+            process.kill();
+            process.waitForFinished(3000);
+        }
+    }
+
+    QProcess process;
+};
+
+struct Run {
+    bool ok = false;
+    QByteArray output;
+};
+
+// Runs a short command to its end (at most `timeoutMs`).
+inline Run run(const QProcessEnvironment& environment, const QString& program,
+               const QStringList& arguments, int timeoutMs = 5000) {
+    Child child(environment);
+    child.process.start(program, arguments);
+    if (!child.process.waitForFinished(timeoutMs))
+        return {};
+    return {child.process.exitStatus() == QProcess::NormalExit && child.process.exitCode() == 0,
+            child.process.readAllStandardOutput()};
+}
+
+// The monitor of the null sink, read as it comes. The arrival time of each
+// piece bounds when its first sample sounded: the earliest bound found is
+// taken as the time of sample 0 on the owner's clock.
+class Recorder {
+public:
+    Recorder(const QProcessEnvironment& environment, const QElapsedTimer& clock)
+        : child_(environment), clock_(clock) {
+        QObject::connect(&child_.process, &QProcess::readyReadStandardOutput, &child_.process,
+                         [this] { take(); });
+    }
+
+    bool start() {
+        child_.process.start(QStringLiteral("parec"),
+                             {QStringLiteral("--device=rec.monitor"),
+                              QStringLiteral("--format=s16le"),
+                              QStringLiteral("--rate=%1").arg(Rate), QStringLiteral("--channels=1"),
+                              QStringLiteral("--raw"), QStringLiteral("--latency-msec=10")});
+        return child_.process.waitForStarted(5000);
+    }
+
+    // Seconds on the owner's clock of the newest sample.
+    double end() const { return start_ + recording.seconds(); }
+    // The recording's time of a moment on the owner's clock.
+    double at(double clockSeconds) const { return clockSeconds - start_; }
+
+    tone::Recording recording{{}, Rate};
+
+private:
+    void take() {
+        const double arrived = static_cast<double>(clock_.nsecsElapsed()) / 1e9;
+        pending_ += child_.process.readAllStandardOutput();
+        const qsizetype whole = pending_.size() / 2 * 2;
+        for (qsizetype i = 0; i < whole; i += 2)
+            recording.samples.push_back(static_cast<std::int16_t>(
+                static_cast<quint8>(pending_[i]) | static_cast<quint8>(pending_[i + 1]) << 8));
+        pending_.remove(0, whole);
+        start_ = std::min(start_, arrived - recording.seconds());
+    }
+
+    Child child_;
+    const QElapsedTimer& clock_;
+    QByteArray pending_;
+    double start_ = 1e9;
+};
+
+class PrivateDesk {
+public:
+    // The first of the programs needed that is not installed; empty when all are.
+    static QString missingTool() {
+        for (const char* tool : {"Xvfb", "pulseaudio", "pactl", "parec", "xdotool"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                return QString::fromLatin1(tool);
+        return {};
+    }
+
+    // Starts the display and the sound server. Answers why not when the
+    // machine cannot run them; empty on success.
+    QString start() {
+        if (!dir_.isValid() || !QDir(root()).mkpath(QStringLiteral("run")) ||
+            !QDir(root()).mkpath(QStringLiteral("config")))
+            return QStringLiteral("no temporary folder");
+        QFile::setPermissions(root() + QStringLiteral("/run"), QFileDevice::ReadOwner |
+                                                                   QFileDevice::WriteOwner |
+                                                                   QFileDevice::ExeOwner);
+        environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), root());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root() + QStringLiteral("/run"));
+        environment.insert(QStringLiteral("PULSE_RUNTIME_PATH"), root() + QStringLiteral("/run"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root() + QStringLiteral("/config"));
+        environment.insert(QStringLiteral("PULSE_SERVER"),
+                           QStringLiteral("unix:") + root() + QStringLiteral("/native"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+
+        // Xvfb picks a free display number and tells it.
+        display_ = std::make_unique<Child>(environment);
+        display_->process.start(QStringLiteral("Xvfb"),
+                                {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                 QStringLiteral("-screen"), QStringLiteral("0"),
+                                 QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                                 QStringLiteral("tcp")});
+        QString number;
+        waitFor(
+            [&] {
+                number += QString::fromLatin1(display_->process.readAllStandardOutput());
+                return number.endsWith(QLatin1Char('\n')) ||
+                       display_->process.state() == QProcess::NotRunning;
+            },
+            10000);
+        if (!number.endsWith(QLatin1Char('\n')))
+            return QStringLiteral("Xvfb does not start here: ") +
+                   QString::fromLocal8Bit(display_->process.readAllStandardError().trimmed());
+        environment.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + number.trimmed());
+
+        sound_ = std::make_unique<Child>(environment);
+        sound_->process.start(
+            QStringLiteral("pulseaudio"),
+            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--system=no"),
+             QStringLiteral("--use-pid-file=no"), QStringLiteral("--exit-idle-time=-1"),
+             QStringLiteral("--disallow-exit"), QStringLiteral("--disable-shm=yes"),
+             QStringLiteral("-L"),
+             QStringLiteral("module-null-sink sink_name=rec rate=%1").arg(Rate),
+             QStringLiteral("-L"),
+             QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1/native")
+                 .arg(root())});
+        const bool answered = waitFor(
+            [&] {
+                return sound_->process.state() == QProcess::NotRunning ||
+                       run(environment, QStringLiteral("pactl"), {QStringLiteral("info")}).ok;
+            },
+            10000);
+        if (!answered || sound_->process.state() == QProcess::NotRunning)
+            return QStringLiteral("PulseAudio does not start here: ") +
+                   QString::fromLocal8Bit(sound_->process.readAllStandardError().trimmed());
+        return {};
+    }
+
+    // Starts recording the null sink; the recording's times are on `clock`.
+    bool startRecording(const QElapsedTimer& clock) {
+        recorder = std::make_unique<Recorder>(environment, clock);
+        return recorder->start() &&
+               waitFor([&] { return recorder->recording.samples.size() > Rate / 10; }, 10000);
+    }
+
+    // Whether a client of the sound server is playing into it.
+    bool somethingPlays() const {
+        return !run(environment, QStringLiteral("pactl"),
+                    {QStringLiteral("list"), QStringLiteral("short"),
+                     QStringLiteral("sink-inputs")})
+                    .output.trimmed()
+                    .isEmpty();
+    }
+
+    QString root() const { return dir_.path(); }
+
+    ~PrivateDesk() {
+        // In reverse order of starting.
+        recorder.reset();
+        sound_.reset();
+        display_.reset();
+    }
+
+    QProcessEnvironment environment;
+    std::unique_ptr<Recorder> recorder;
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<Child> display_;
+    std::unique_ptr<Child> sound_;
+};
+
+} // namespace desk

@@ -82,6 +82,13 @@ public:
         QObject::connect(&child_.process, &QProcess::readyReadStandardOutput, &child_.process,
                          [this] { take(); });
     }
+    ~Recorder() {
+        // Stop reading before the members that reading fills go.
+        child_.process.disconnect();
+        child_.stop();
+    }
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
 
     bool start() {
         child_.process.start(QStringLiteral("parec"),

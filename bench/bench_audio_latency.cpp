@@ -1,0 +1,147 @@
+// The built-in synthesiser's audio latency: from a note-on handed to it to
+// the note's sound in what the sound server plays, and whether the sound
+// drops out or clips while it plays.
+//
+// Method: a PulseAudio server of the benchmark's own whose only sink is a null
+// sink; its monitor is recorded (parec, 48 kHz mono, 10 ms latency) and each
+// piece's arrival time on the steady clock bounds the time of its samples (the
+// earliest bound is kept, so the figures err on the late side by parec's
+// least delivery delay). A quiet organ note holds on channel 2 the whole time;
+// 100 piano notes follow on channel 1, 350 ms apart, each silenced (all
+// sound off) after 150 ms. A note's sound starts at the first sample, after the note-on, more
+// than three times as loud as the loudest sample of the 20 ms before it. A
+// drop-out is a run of 1 ms or more of silence (exact zeros) while the organ
+// holds; a clip is a sample at full scale.
+//
+//   bench_audio_latency [notes]     default 100
+
+#include "support/PrivateDesk.h"
+
+#include "midi/backends/FluidSynthOutput.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+double percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    if (values.empty())
+        return 0.0;
+    return values[static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5)];
+}
+
+std::uint32_t message(int status, int data1, int data2) {
+    return static_cast<std::uint32_t>(status | data1 << 8 | data2 << 16);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const int notes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
+    if (const QString tool = desk::PrivateDesk::missingTool(); !tool.isEmpty()) {
+        std::printf("Audio latency: skipped, %s is not installed\n", qPrintable(tool));
+        return 0;
+    }
+    desk::PrivateDesk desk;
+    if (const QString why = desk.start(); !why.isEmpty()) {
+        std::printf("Audio latency: skipped, %s\n", qPrintable(why));
+        return 0;
+    }
+    // The synthesiser in this process plays into the private server.
+    qputenv("PULSE_SERVER", desk.environment.value(QStringLiteral("PULSE_SERVER")).toUtf8());
+
+    QElapsedTimer clock;
+    clock.start();
+    const auto now = [&] { return static_cast<double>(clock.nsecsElapsed()) / 1e9; };
+    if (!desk.startRecording(clock)) {
+        std::printf("Audio latency: the recorder did not start\n");
+        return 1;
+    }
+    FluidSynthOutput synth;
+    const MidiHandle handle = synth.open();
+    if (!handle || synth.audioDriver() != "pulseaudio" ||
+        !desk::waitFor([&] { return synth.isReady(); }, 30000)) {
+        std::printf("Audio latency: the synthesiser did not open through PulseAudio\n");
+        return 1;
+    }
+    desk::Recorder& recorder = *desk.recorder;
+    synth.sendShortMessage(handle, message(0xC1, 19, 0)); // church organ on channel 2
+    synth.sendShortMessage(handle, message(0xC0, 0, 0));  // piano on channel 1
+    synth.sendShortMessage(handle, message(0x91, 48, 20));
+    const double organFrom = now() + 0.3;
+    desk::waitFor([&] { return recorder.end() > organFrom + 0.2; }, 5000);
+
+    std::vector<double> sentAt;
+    for (int i = 0; i < notes; ++i) {
+        const int note = 60 + (i * 5) % 24;
+        const double due = organFrom + 0.3 + 0.35 * i;
+        desk::waitFor([&] { return now() >= due; }, 2000);
+        sentAt.push_back(now());
+        synth.sendShortMessage(handle, message(0x90, note, 100));
+        desk::waitFor([&] { return now() >= due + 0.15; }, 2000);
+        // All sound off on channel 1: no piano tail hides the next start.
+        synth.sendShortMessage(handle, message(0xB0, 120, 0));
+    }
+    const double organTo = now();
+    desk::waitFor([&] { return recorder.end() > organTo + 0.3; }, 5000);
+    const tone::Recording& r = recorder.recording;
+
+    std::vector<double> latency;
+    for (double sent : sentAt) {
+        const std::size_t at = r.index(recorder.at(sent));
+        const std::size_t before = r.index(recorder.at(sent) - 0.02);
+        int loudest = 0;
+        for (std::size_t i = before; i < at; ++i)
+            loudest = std::max(loudest, std::abs(static_cast<int>(r.samples[i])));
+        const std::size_t end = std::min(r.samples.size(), at + static_cast<std::size_t>(r.rate));
+        if (std::getenv("BENCH_DEBUG")) {
+            int most = 0;
+            for (std::size_t i = at; i < std::min(end, at + static_cast<std::size_t>(r.rate / 3));
+                 ++i)
+                most = std::max(most, std::abs(static_cast<int>(r.samples[i])));
+            std::printf("  debug: at %.3f s loudest before %d, after %d\n", recorder.at(sent),
+                        loudest, most);
+        }
+        for (std::size_t i = at; i < end; ++i)
+            if (std::abs(static_cast<int>(r.samples[i])) > 3 * loudest + 64) {
+                latency.push_back(1000.0 * static_cast<double>(i - at) / r.rate);
+                break;
+            }
+    }
+
+    int dropOuts = 0;
+    int clips = 0;
+    std::size_t zeros = 0;
+    for (std::size_t i = r.index(recorder.at(organFrom)); i < r.index(recorder.at(organTo)); ++i) {
+        const int sample = r.samples[i];
+        zeros = sample == 0 ? zeros + 1 : 0;
+        if (zeros == static_cast<std::size_t>(r.rate / 1000))
+            ++dropOuts;
+        if (sample >= 32767 || sample <= -32768)
+            ++clips;
+    }
+
+    std::printf("Audio latency of the built-in synthesiser through PulseAudio (%d notes; period "
+                "%d frames x %d):\n",
+                notes, FluidSynthOutput::PeriodFrames, FluidSynthOutput::Periods);
+    if (latency.empty()) {
+        std::printf("  no note was found in the recording\n");
+        return 1;
+    }
+    std::printf("  note-on to sound: median %.1f ms, p99 %.1f ms, min %.1f ms, max %.1f ms; "
+                "%zu of %d notes found\n",
+                percentile(latency, 0.5), percentile(latency, 0.99),
+                *std::min_element(latency.begin(), latency.end()),
+                *std::max_element(latency.begin(), latency.end()), latency.size(), notes);
+    std::printf("  drop-outs (1 ms of silence under a held note): %d; clipped samples: %d\n",
+                dropOuts, clips);
+    return 0;
+}

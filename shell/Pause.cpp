@@ -2,7 +2,18 @@
 
 #include "shell/Clock.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
+
+namespace {
+
+// The timer counts whole milliseconds and is armed for the whole ones left;
+// a rest up to this long is slept off when it fires, on the spot.
+constexpr double FinalWait = 0.002;
+
+} // namespace
 
 Pause::Pause(const Clock& clock, QObject* parent) : QObject(parent), clock_(clock) {
     timer_.setSingleShot(true);
@@ -22,7 +33,13 @@ void Pause::serviceDue() {
         return;
     while (!waits_.empty()) {
         const Wait& newest = waits_.back();
-        if (elapsedSince(newest.start, clock_.secondsSinceMidnight()) < newest.seconds)
+        double remaining =
+            newest.seconds - elapsedSince(newest.start, clock_.secondsSinceMidnight());
+        if (remaining > 0 && remaining <= FinalWait) {
+            std::this_thread::sleep_for(std::chrono::duration<double>(remaining));
+            remaining = newest.seconds - elapsedSince(newest.start, clock_.secondsSinceMidnight());
+        }
+        if (remaining > 0)
             break;
         std::function<void()> then = std::move(waits_.back().then);
         waits_.pop_back();
@@ -49,7 +66,9 @@ void Pause::arm() {
     const Wait& newest = waits_.back();
     const double remaining =
         newest.seconds - elapsedSince(newest.start, clock_.secondsSinceMidnight());
-    // Never early: round up to the timer's millisecond.
-    const int milliseconds = remaining > 0 ? static_cast<int>(std::ceil(remaining * 1000.0)) : 0;
+    // The whole milliseconds left (at least one); serviceDue() sleeps off the
+    // rest, so that the note is neither early nor up to a millisecond late.
+    const int milliseconds =
+        remaining > 0 ? std::max(1, static_cast<int>(std::floor(remaining * 1000.0))) : 0;
     timer_.start(milliseconds);
 }

@@ -159,7 +159,10 @@ public:
                                 {QStringLiteral("-displayfd"), QStringLiteral("1"),
                                  QStringLiteral("-screen"), QStringLiteral("0"),
                                  QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                                 QStringLiteral("tcp")});
+                                 QStringLiteral("tcp"),
+                                 // A server that resets when its last client goes
+                                 // turns the next one away meanwhile.
+                                 QStringLiteral("-noreset")});
         QString number;
         waitFor(
             [&] {

@@ -46,7 +46,9 @@ public:
     void open(const QUrl&) override {}
 };
 
-double processCpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+double processCpuSeconds() {
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
 
 double percentile(std::vector<double> values, double p) {
     std::sort(values.begin(), values.end());

@@ -97,8 +97,8 @@ Form1Layout Form1Layout::create(QWidget* window) {
     paintWhite(ui.Frame1);
 
     for (const BarSpec& design : Bars) {
-        auto* bar =
-            new SettingBar(design.minimum, design.maximum, design.pageStep, design.value, ui.Frame1);
+        auto* bar = new SettingBar(design.minimum, design.maximum, design.pageStep, design.value,
+                                   ui.Frame1);
         bar->setGeometry(design.rect.toPixels());
         ui.*design.bar = bar;
     }

@@ -1,5 +1,7 @@
 #include "shell/IniDocument.h"
 
+#include <utility>
+
 #include <QList>
 
 namespace {
@@ -103,6 +105,28 @@ QString unescapedName(QByteArrayView name) {
     return out.text();
 }
 
+// The one-letter escapes of values, the same both ways.
+constexpr std::pair<char16_t, char> LetterEscapes[] = {
+    {u'\a', 'a'}, {u'\b', 'b'}, {u'\f', 'f'}, {u'\n', 'n'},  {u'\r', 'r'},
+    {u'\t', 't'}, {u'\v', 'v'}, {u'"', '"'},  {u'\\', '\\'},
+};
+
+char escapeLetter(char16_t character) {
+    for (const auto& [escaped, letter] : LetterEscapes)
+        if (escaped == character)
+            return letter;
+    return 0;
+}
+
+// The control character of a letter escape; 0 for any other letter (a quote
+// or a backslash after a backslash stands for itself).
+char16_t escapedControl(char letter) {
+    for (const auto& [escaped, letterOf] : LetterEscapes)
+        if (letterOf == letter && escaped < 0x20)
+            return escaped;
+    return 0;
+}
+
 // A value: quoted when it holds ';', ',' or '=' or begins or ends with a blank;
 // control characters, quotes and backslashes escaped; a leading '@' doubled.
 QByteArray escapedText(const QString& text) {
@@ -119,41 +143,14 @@ QByteArray escapedText(const QString& text) {
             continue;
         }
         escapeNextIfHexDigit = false;
-        switch (u) {
-        case '\a':
-            result += QStringLiteral("\\a");
-            break;
-        case '\b':
-            result += QStringLiteral("\\b");
-            break;
-        case '\f':
-            result += QStringLiteral("\\f");
-            break;
-        case '\n':
-            result += QStringLiteral("\\n");
-            break;
-        case '\r':
-            result += QStringLiteral("\\r");
-            break;
-        case '\t':
-            result += QStringLiteral("\\t");
-            break;
-        case '\v':
-            result += QStringLiteral("\\v");
-            break;
-        case '"':
-            result += QStringLiteral("\\\"");
-            break;
-        case '\\':
-            result += QStringLiteral("\\\\");
-            break;
-        default:
-            if (u <= 0x1F || u == 0x7F) {
-                result += QStringLiteral("\\x") + hex(u, 1);
-                escapeNextIfHexDigit = true;
-            } else {
-                result += c;
-            }
+        if (const char letter = escapeLetter(u)) {
+            result += QLatin1Char('\\');
+            result += QLatin1Char(letter);
+        } else if (u <= 0x1F || u == 0x7F) {
+            result += QStringLiteral("\\x") + hex(u, 1);
+            escapeNextIfHexDigit = true;
+        } else {
+            result += c;
         }
     }
     if (needsQuotes || result.startsWith(QLatin1Char(' ')) || result.endsWith(QLatin1Char(' ')))
@@ -185,28 +182,12 @@ QString unescapedText(QByteArrayView raw) {
             continue;
         }
         const char e = value[++i];
+        if (const char16_t control = escapedControl(e)) {
+            out.addChar(control);
+            kept = out.text().size();
+            continue;
+        }
         switch (e) {
-        case 'a':
-            out.addChar(U'\a');
-            break;
-        case 'b':
-            out.addChar(U'\b');
-            break;
-        case 'f':
-            out.addChar(U'\f');
-            break;
-        case 'n':
-            out.addChar(U'\n');
-            break;
-        case 'r':
-            out.addChar(U'\r');
-            break;
-        case 't':
-            out.addChar(U'\t');
-            break;
-        case 'v':
-            out.addChar(U'\v');
-            break;
         case 'x': {
             char32_t code = 0;
             while (i + 1 < value.size() && hexValue(value[i + 1]) >= 0 && code <= 0xFFFF)

@@ -213,9 +213,9 @@ private slots:
         f.choose(Other);
 
         TestServices second;
+        second.sharedSettingsFolder = f.t.settingsDir.path();
         Services services = second.make();
         second.ports->names = {Synth, Other};
-        services.settings = std::make_unique<QSettingsStore>(f.t.settingsDir.path());
         Program again(std::move(services));
         again.start();
         QCOMPARE(again.outputChoice().current(), Other);
@@ -256,9 +256,9 @@ private slots:
         f.choose(Synth);
         // The next start finds the port but the device refuses to open.
         TestServices second;
+        second.sharedSettingsFolder = f.t.settingsDir.path();
         Services services = second.make();
         second.ports->names = {Synth};
-        services.settings = std::make_unique<QSettingsStore>(f.t.settingsDir.path());
         Program again(std::move(services));
         second.ports->recorders[Synth] = std::make_unique<RecorderOutput>(/*failOpen=*/true);
         again.start();

@@ -258,8 +258,8 @@ private slots:
         const int pan = f.ui->HScrollPan->value();
 
         TestServices second;
+        second.sharedSettingsFolder = f.t.settingsDir.path();
         Services services = second.make();
-        services.settings = std::make_unique<QSettingsStore>(f.t.settingsDir.path());
         Program again(std::move(services));
         again.start();
         const Form1Layout& ui = again.window().ui();

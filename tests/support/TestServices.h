@@ -132,6 +132,9 @@ struct TestServices {
     ScriptedRandom* random = nullptr;
     RecordingUrlOpener* opener = nullptr;
     QSettingsStore* settings = nullptr;
+    // When set, the settings live there instead: a second program started on
+    // the store of a first.
+    QString sharedSettingsFolder;
     FakeMidiPorts* ports = nullptr;
     Clock* clock = nullptr;
     ManualClock* manualClock = nullptr; // set when made with a manual clock
@@ -158,7 +161,8 @@ struct TestServices {
         auto openerOwned = std::make_unique<RecordingUrlOpener>();
         opener = openerOwned.get();
         services.urlOpener = std::move(openerOwned);
-        auto settingsOwned = std::make_unique<QSettingsStore>(settingsDir.path());
+        auto settingsOwned = std::make_unique<QSettingsStore>(
+            sharedSettingsFolder.isEmpty() ? settingsDir.path() : sharedSettingsFolder);
         settings = settingsOwned.get();
         services.settings = std::move(settingsOwned);
         if (realClock) {

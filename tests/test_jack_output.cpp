@@ -111,10 +111,13 @@ void JackOutputTest::notesArriveAtAJackMidiInput() {
     qputenv("JACK_NO_START_SERVER", "1");
     QProcess server;
     server.setProcessChannelMode(QProcess::MergedChannels);
-    server.start(jackd, {QStringLiteral("-n"), QString::fromLatin1(serverName),
-                         QStringLiteral("--no-realtime"), QStringLiteral("-d"),
-                         QStringLiteral("dummy"), QStringLiteral("-r"), QStringLiteral("48000"),
-                         QStringLiteral("-p"), QStringLiteral("256")});
+    // Generous client time-out and period: under a sanitizer, with other tests
+    // on both cores, a short cycle gets our clients thrown out as too slow.
+    server.start(jackd,
+                 {QStringLiteral("-n"), QString::fromLatin1(serverName),
+                  QStringLiteral("--no-realtime"), QStringLiteral("-t"), QStringLiteral("10000"),
+                  QStringLiteral("-d"), QStringLiteral("dummy"), QStringLiteral("-r"),
+                  QStringLiteral("48000"), QStringLiteral("-p"), QStringLiteral("2048")});
     if (!server.waitForStarted(10000))
         QSKIP("jackd could not be started");
     auto stopServer = qScopeGuard([&server] {

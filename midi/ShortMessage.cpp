@@ -20,3 +20,11 @@ std::array<std::uint8_t, 3> unpackShortMessage(std::uint32_t message) {
             static_cast<std::uint8_t>((message >> 8) & 0xFF),
             static_cast<std::uint8_t>((message >> 16) & 0xFF)};
 }
+
+int shortMessageBytes(std::uint32_t message, unsigned char (&bytes)[3]) {
+    bytes[0] = static_cast<unsigned char>(message & 0xFF);
+    bytes[1] = static_cast<unsigned char>((message >> 8) & 0x7F);
+    bytes[2] = static_cast<unsigned char>((message >> 16) & 0x7F);
+    const unsigned kind = bytes[0] & 0xF0u;
+    return kind == 0xC0u || kind == 0xD0u ? 2 : 3;
+}

@@ -12,3 +12,8 @@ std::int32_t packShortMessage(std::int16_t status, std::int16_t data1, std::int3
 
 // The three bytes of a packed short message, status first.
 std::array<std::uint8_t, 3> unpackShortMessage(std::uint32_t message);
+
+// The bytes of a packed short message as they go on the wire: program change
+// and channel pressure carry one data byte, the other channel messages two.
+// Returns the number of bytes written to `bytes`.
+int shortMessageBytes(std::uint32_t message, unsigned char (&bytes)[3]);

@@ -3,6 +3,7 @@
 // connected to it.
 
 #include "midi/MidiOutDevice.h"
+#include "midi/ShortMessage.h"
 #include "midi/backends/RtMidiOutput.h"
 #include "midi/backends/SystemMidiPorts.h"
 

@@ -13,8 +13,6 @@
 #include <thread>
 #include <utility>
 
-#include <unistd.h>
-
 namespace {
 
 // Messages kept while the soundfont loads; a player mashing keys for the
@@ -120,11 +118,11 @@ void configure(fluid_settings_t* settings) {
 // Tries the drivers in order and keeps the first that starts.
 FluidAudioDriver startAudioDriver(fluid_settings_t* settings, Renderer& renderer,
                                   std::string& name) {
-    const unsigned userId = ::getuid();
+    const unsigned userId = processUserId();
     const bool jackRunning = jackServerRunning(processEnvironment, userId);
     if (jackRunning)
         // Even so, never let the JACK client library start a server of its own.
-        ::setenv("JACK_NO_START_SERVER", "1", 0);
+        setProcessEnvironmentDefault("JACK_NO_START_SERVER", "1");
     const auto order =
         audioDriverOrder(pulseAudioServerRunning(processEnvironment, userId), jackRunning);
     for (const auto& driver : order) {

@@ -3,9 +3,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifdef _WIN32
+#include <stdlib.h>
+#else
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -23,6 +27,30 @@ std::optional<std::string> processEnvironment(const char* name) {
     return std::nullopt;
 }
 
+unsigned processUserId() {
+#ifdef _WIN32
+    return 0;
+#else
+    return ::getuid();
+#endif
+}
+
+void setProcessEnvironmentDefault(const char* name, const char* value) {
+#ifdef _WIN32
+    if (!std::getenv(name))
+        ::_putenv_s(name, value);
+#else
+    ::setenv(name, value, 0);
+#endif
+}
+
+#ifdef _WIN32
+// The servers found through Unix sockets (PulseAudio, JACK's request socket)
+// are Unix programs; on Windows nothing is probed and none is found.
+bool unixSocketAccepts(const std::string&) {
+    return false;
+}
+#else
 bool unixSocketAccepts(const std::string& path) {
     sockaddr_un address{};
     if (path.empty() || path.size() >= sizeof address.sun_path)
@@ -39,6 +67,7 @@ bool unixSocketAccepts(const std::string& path) {
     ::close(fd);
     return accepted;
 }
+#endif
 
 std::vector<std::string> pulseAudioSocketPaths(const EnvironmentLookup& environment,
                                                unsigned userId) {

@@ -118,13 +118,9 @@ void configure(fluid_settings_t* settings) {
 // Tries the drivers in order and keeps the first that starts.
 FluidAudioDriver startAudioDriver(fluid_settings_t* settings, Renderer& renderer,
                                   std::string& name) {
-    const unsigned userId = processUserId();
-    const bool jackRunning = jackServerRunning(processEnvironment, userId);
-    if (jackRunning)
-        // Even so, never let the JACK client library start a server of its own.
-        setProcessEnvironmentDefault("JACK_NO_START_SERVER", "1");
+    const bool jackRunning = jackServerRunsNow();
     const auto order =
-        audioDriverOrder(pulseAudioServerRunning(processEnvironment, userId), jackRunning);
+        audioDriverOrder(pulseAudioServerRunning(processEnvironment, processUserId()), jackRunning);
     for (const auto& driver : order) {
         fluid_settings_setstr(settings, "audio.driver", driver.c_str());
         FluidAudioDriver started(

@@ -38,10 +38,11 @@ MidiHandle RtMidiOutput::open() {
 void RtMidiOutput::sendShortMessage(MidiHandle handle, std::uint32_t message) {
     if (!out_ || handle != Handle)
         return;
-    unsigned char bytes[3];
-    const int length = shortMessageBytes(message, bytes);
+    const std::optional<ShortMessage> decoded = decodeShortMessage(message);
+    if (!decoded)
+        return;
     try {
-        out_->sendMessage(bytes, static_cast<std::size_t>(length));
+        out_->sendMessage(decoded->bytes.data(), decoded->length);
     } catch (const RtMidiError&) {
         // A port that went away drops the message, as any failed send does.
     }

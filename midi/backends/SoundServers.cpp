@@ -1,11 +1,12 @@
 #include "midi/backends/SoundServers.h"
 
+#include <QByteArray>
+#include <QtGlobal>
+
 #include <cstdlib>
 #include <cstring>
 
-#ifdef _WIN32
-#include <stdlib.h>
-#else
+#ifndef _WIN32
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -32,15 +33,6 @@ unsigned processUserId() {
     return 0;
 #else
     return ::getuid();
-#endif
-}
-
-void setProcessEnvironmentDefault(const char* name, const char* value) {
-#ifdef _WIN32
-    if (!std::getenv(name))
-        ::_putenv_s(name, value);
-#else
-    ::setenv(name, value, 0);
 #endif
 }
 
@@ -102,6 +94,13 @@ bool jackServerRunning(const EnvironmentLookup& environment, unsigned userId) {
         if (unixSocketAccepts(path))
             return true;
     return false;
+}
+
+bool jackServerRunsNow() {
+    if (!jackServerRunning(processEnvironment, processUserId()))
+        return false;
+    qputenv("JACK_NO_START_SERVER", "1");
+    return true;
 }
 
 std::vector<std::string> audioDriverOrder(bool pulseAudioRunning, bool jackRunning) {

@@ -1,9 +1,9 @@
+#include "app/Program.h"
 #include "keyboard/Form1Layout.h"
 #include "keyboard/MainWindow.h"
 #include "keyboard/SettingBar.h"
 #include "midi/MidiState.h"
 #include "midi/PatchNames.h"
-#include "shell/Program.h"
 #include "shell/ProgramFolder.h"
 #include "support/TestServices.h"
 

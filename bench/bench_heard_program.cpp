@@ -170,15 +170,20 @@ int main(int argc, char* argv[]) {
     const double typedEnd = now() + 1.0;
     desk::waitFor([&] { return recorder.end() > typedEnd; }, 10000);
 
+    // Each note is looked for after the one before: xdotool's keys take a
+    // little time of their own on top of the gaps.
     std::vector<double> onsets;
     std::vector<double> positions;
+    double searchFrom = recorder.at(typed + 0.3);
     for (int i = 0; i < Notes; ++i) {
-        const double expected = typed + i * Gap;
-        const double onset = r.pitchOnset(notes[static_cast<std::size_t>(i)],
-                                          recorder.at(expected + 0.3), recorder.at(expected + 1.0));
+        const double onset =
+            r.pitchOnset(notes[static_cast<std::size_t>(i)], searchFrom, searchFrom + Gap + 0.5);
         if (onset >= 0) {
             onsets.push_back(onset);
             positions.push_back(i);
+            searchFrom = onset + Gap / 2;
+        } else {
+            searchFrom += Gap;
         }
     }
     // The straight line through the onsets (least squares).
@@ -201,10 +206,8 @@ int main(int argc, char* argv[]) {
         intercept = my - slope * mx;
     }
     std::vector<double> strays;
-    std::vector<double> afterKey;
     for (std::size_t i = 0; i < onsets.size(); ++i) {
         strays.push_back(1000.0 * (onsets[i] - (intercept + slope * positions[i])));
-        afterKey.push_back(1000.0 * (onsets[i] - recorder.at(typed + positions[i] * slope)));
     }
     int dropOuts = 0;
     std::size_t zeros = 0;
@@ -225,28 +228,29 @@ int main(int argc, char* argv[]) {
     const double changeEnd = now() + 1.2;
     desk::waitFor([&] { return recorder.end() > changeEnd; }, 10000);
     const double changed =
-        r.pitchOnset(BaseNote + 12, recorder.at(changeKey + 0.3), recorder.at(changeKey + 1.0));
+        r.pitchOnset(BaseNote + 12, recorder.at(changeKey + 0.3), recorder.at(changeKey + 2.0));
     busy.clear();
 
     std::printf("Clavitone heard from outside (private X display and PulseAudio null sink):\n");
     std::printf("  idle, window open, synthesiser asleep: %.2f %% of a core over 10 s (target "
                 "under 0.5 %%); stream in the server while idle: %s%s\n",
                 100.0 * idleCpu, woke ? "yes" : "none", slept ? "" : " (it never went to sleep)");
-    std::printf("  %d notes typed 0.9 s apart under two busy loops: %zu heard; key to sound %.0f "
-                "ms (median); spread p90 - p10 %.1f ms (target 12 ms or less), largest stray "
-                "%.1f ms; drop-outs %d\n",
-                Notes, onsets.size(), percentile(afterKey, 0.5),
-                percentile(strays, 0.9) - percentile(strays, 0.1),
-                strays.empty() ? 0.0
-                               : std::max(std::abs(*std::min_element(strays.begin(), strays.end())),
-                                          *std::max_element(strays.begin(), strays.end())),
-                dropOuts);
+    std::printf(
+        "  %d notes typed 0.9 s apart under two busy loops: %zu heard; key to sound %.0f "
+        "ms (at the first key); spread p90 - p10 %.1f ms (target 12 ms or less), largest stray "
+        "%.1f ms; drop-outs %d\n",
+        Notes, onsets.size(), 1000.0 * (intercept - recorder.at(typed)),
+        percentile(strays, 0.9) - percentile(strays, 0.1),
+        strays.empty() ? 0.0
+                       : std::max(std::abs(*std::min_element(strays.begin(), strays.end())),
+                                  *std::max_element(strays.begin(), strays.end())),
+        dropOuts);
     if (changed < 0)
         std::printf("  instrument change 70 ms before a note: the note was not heard\n");
     else
         std::printf("  instrument change 70 ms before a note: key to sound %.0f ms, %+.1f ms "
-                    "from the median above\n",
+                    "from the notes above\n",
                     1000.0 * (changed - recorder.at(changeKey)),
-                    1000.0 * (changed - recorder.at(changeKey)) - percentile(afterKey, 0.5));
+                    1000.0 * (changed - recorder.at(changeKey) - intercept + recorder.at(typed)));
     return 0;
 }

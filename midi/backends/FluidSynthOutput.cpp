@@ -63,10 +63,7 @@ std::unique_ptr<AudioSink> startSink(fluid_settings_t* settings, AudioSource& so
         if (auto sink = PulseAudioSink::connect(source, rate, "Clavitone"))
             return sink;
 #endif
-    const bool jackRunning = jackServerRunning(processEnvironment, userId);
-    if (jackRunning)
-        // Even so, never let the JACK client library start a server of its own.
-        ::setenv("JACK_NO_START_SERVER", "1", 0);
+    const bool jackRunning = jackServerRunsNow();
     return FluidSynthDriverSink::start(settings, source, rate,
                                        audioDriverOrder(pulseRunning, jackRunning));
 }

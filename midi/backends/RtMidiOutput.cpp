@@ -1,18 +1,11 @@
 #include "midi/backends/RtMidiOutput.h"
 
+#include "midi/ShortMessage.h"
 #include "midi/backends/MidiSystems.h"
 
 #include <RtMidi.h>
 
 #include <vector>
-
-int shortMessageBytes(std::uint32_t message, unsigned char (&bytes)[3]) {
-    bytes[0] = static_cast<unsigned char>(message & 0xFF);
-    bytes[1] = static_cast<unsigned char>((message >> 8) & 0x7F);
-    bytes[2] = static_cast<unsigned char>((message >> 16) & 0x7F);
-    const unsigned kind = bytes[0] & 0xF0u;
-    return kind == 0xC0u || kind == 0xD0u ? 2 : 3;
-}
 
 RtMidiOutput::RtMidiOutput(MidiSystem system, std::string portName, bool virtualPort)
     : system_(system), portName_(std::move(portName)), virtualPort_(virtualPort) {}
@@ -45,10 +38,11 @@ MidiHandle RtMidiOutput::open() {
 void RtMidiOutput::sendShortMessage(MidiHandle handle, std::uint32_t message) {
     if (!out_ || handle != Handle)
         return;
-    unsigned char bytes[3];
-    const int length = shortMessageBytes(message, bytes);
+    const std::optional<ShortMessage> decoded = decodeShortMessage(message);
+    if (!decoded)
+        return;
     try {
-        out_->sendMessage(bytes, static_cast<std::size_t>(length));
+        out_->sendMessage(decoded->bytes.data(), decoded->length);
     } catch (const RtMidiError&) {
         // A port that went away drops the message, as any failed send does.
     }

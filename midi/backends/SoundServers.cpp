@@ -1,5 +1,8 @@
 #include "midi/backends/SoundServers.h"
 
+#include <QByteArray>
+#include <QtGlobal>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -73,6 +76,13 @@ bool jackServerRunning(const EnvironmentLookup& environment, unsigned userId) {
         if (unixSocketAccepts(path))
             return true;
     return false;
+}
+
+bool jackServerRunsNow() {
+    if (!jackServerRunning(processEnvironment, ::getuid()))
+        return false;
+    qputenv("JACK_NO_START_SERVER", "1");
+    return true;
 }
 
 std::vector<std::string> audioDriverOrder(bool pulseAudioRunning, bool jackRunning) {

@@ -33,5 +33,11 @@ bool pulseAudioServerRunning(const EnvironmentLookup& environment, unsigned user
 // try to start a server, which takes seconds to fail.
 bool jackServerRunning(const EnvironmentLookup& environment, unsigned userId);
 
+// The program's one question whether JACK runs: a JACK server of this user runs
+// now (jackServerRunning on the process environment). When one does, JACK's
+// client library is told never to start a server of its own
+// (JACK_NO_START_SERVER), for every JACK client the program makes later.
+bool jackServerRunsNow();
+
 // The audio drivers worth trying, in order of preference.
 std::vector<std::string> audioDriverOrder(bool pulseAudioRunning, bool jackRunning);

@@ -10,7 +10,6 @@
 #include "midi/backends/PulseAudioSink.h"
 #endif
 
-#include <cstdlib>
 #include <utility>
 
 #include <unistd.h>

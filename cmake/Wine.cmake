@@ -9,13 +9,23 @@ if(NOT CLAVITONE_WINE OR NOT CLAVITONE_WINESERVER)
         "install it or configure with -DBUILD_TESTING=OFF")
 endif()
 
-# The Qt libraries' folder as Windows names it under Wine (drive Z: is /).
+# The folders of the Qt libraries and of the compiler's runtime, as Windows
+# names them under Wine (drive Z: is /).
 get_target_property(CLAVITONE_QT_CORE_DLL Qt6::Core IMPORTED_LOCATION_RELEASE)
 if(NOT CLAVITONE_QT_CORE_DLL)
     get_target_property(CLAVITONE_QT_CORE_DLL Qt6::Core LOCATION)
 endif()
 get_filename_component(CLAVITONE_QT_BIN "${CLAVITONE_QT_CORE_DLL}" DIRECTORY)
-string(REPLACE "/" "\\" CLAVITONE_WINE_DLL_PATH "Z:${CLAVITONE_QT_BIN}")
+set(CLAVITONE_WINE_DLL_FOLDERS ${CLAVITONE_QT_BIN})
+foreach(runtime libstdc++-6.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
+        OUTPUT_VARIABLE runtime_path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    get_filename_component(runtime_folder "${runtime_path}" DIRECTORY)
+    get_filename_component(runtime_folder "${runtime_folder}" REALPATH)
+    list(APPEND CLAVITONE_WINE_DLL_FOLDERS ${runtime_folder})
+endforeach()
+list(TRANSFORM CLAVITONE_WINE_DLL_FOLDERS PREPEND "Z:")
+string(REPLACE "/" "\\" CLAVITONE_WINE_DLL_PATH "${CLAVITONE_WINE_DLL_FOLDERS}")
 
 set(CLAVITONE_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine)
 set(CLAVITONE_WINE_RUN ${CMAKE_BINARY_DIR}/wine-run)

@@ -10,7 +10,7 @@ set(CMAKE_RC_COMPILER ${CLAVITONE_MINGW_PREFIX}-windres)
 
 # Libraries and headers come from the MinGW sysroot (and the Windows Qt named in
 # CMAKE_PREFIX_PATH), never from the Linux host; programs run on the host.
-set(CMAKE_FIND_ROOT_PATH /usr/${CLAVITONE_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH /usr/${CLAVITONE_MINGW_PREFIX} ${CMAKE_PREFIX_PATH})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

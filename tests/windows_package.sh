@@ -58,20 +58,26 @@ export CLAVITONE_WINEPATH=""
 window=""
 find_window() { window="$(xdotool search --onlyvisible --name '^Clavitone$' 2>/dev/null | head -n 1)"; }
 start() {
-    (cd "$folder" && exec "$run" ./clavitone.exe) &
+    # Its output (Wine's) to a file: Wine's helpers inherit it and outlive it.
+    (cd "$folder" && exec "$run" ./clavitone.exe </dev/null >>"$scratch/wine.log" 2>&1) &
     program=$!
     wait_for 120 find_window || fail "no Clavitone window within 120 s"
 }
 # Closes the window as its close button does, and waits for the program to end.
 close() {
-    "$run" taskkill /im clavitone.exe >/dev/null
-    wait_for 60 eval '! kill -0 "$program" 2>/dev/null' || fail "clavitone.exe did not end"
+    # A close message that comes while the window is still being set up can be
+    # lost under Wine; it is sent again until the program ends.
+    ask_to_close() {
+        "$run" taskkill /im clavitone.exe </dev/null >/dev/null 2>&1 || true
+        wait_for 10 eval '! kill -0 "$program" 2>/dev/null'
+    }
+    wait_for 90 ask_to_close || fail "clavitone.exe did not end"
     wait "$program" || fail "clavitone.exe ended with status $?"
     program=""
 }
-registry() { "$run" reg query "$@" 2>/dev/null | tr -d '\r'; }
+registry() { "$run" reg query "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 
-"$run" reg delete "$key" /f >/dev/null 2>&1 || true
+"$run" reg delete "$key" /f </dev/null >/dev/null 2>&1 || true
 
 echo "-- started and closed untouched"
 start

@@ -3,6 +3,8 @@
 #include "midi/MidiOutDevice.h"
 #include "midi/MidiState.h"
 
+#include <functional>
+
 class ErrorReporter;
 
 // The program's one connection to the MIDI output device. Every sound the
@@ -17,10 +19,15 @@ public:
     // Used by the window's unload; the result is not examined.
     void closePort();
 
+    // Runs before every send, with the registers already packed: it may move
+    // the output elsewhere (and open it there), never the registers.
+    void setBeforeSend(std::function<void()> check) { beforeSend_ = std::move(check); }
+
     MidiState& state() { return state_; }
 
 private:
     MidiState& state_;
     MidiOutDevice& device_;
     ErrorReporter& reporter_;
+    std::function<void()> beforeSend_;
 };

@@ -36,6 +36,8 @@ Program::Program(Services services) : services_(std::move(services)) {
     outputChoice_ = std::make_unique<OutputChoice>(*port_, *output_, services_.midiPorts.get(),
                                                    *services_.settings, *services_.errorReporter);
     accessibleNames_ = std::make_unique<AccessibleNames>(window_->ui(), state_);
+    // A port that went away is left before the next message, which then sounds.
+    port_->setBeforeSend([this] { outputChoice_->fallBackIfLost(); });
     wire();
 }
 
@@ -98,7 +100,7 @@ void Program::openOutputMenu(const QPoint& globalPosition) {
             if (!ended_)
                 outputChoice_->choose(name);
         },
-        globalPosition);
+        globalPosition, outputChoice_->takeNotice());
 }
 
 void Program::start() {

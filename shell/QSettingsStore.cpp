@@ -7,18 +7,33 @@
 #include "shell/RegularFile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace {
 
 // How long a save waits for another copy of the program to finish its own.
 // Longer would leave the window frozen; a lock not had by then is reported.
 constexpr int LockWaitMilliseconds = 1000;
+
+// Tries the lock often: another copy saving over and over lets it go only
+// for moments, which a wait that doubles its pauses would mostly miss.
+bool takeLock(QLockFile& lock) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!lock.tryLock(0)) {
+        if (waited.elapsed() >= LockWaitMilliseconds)
+            return false;
+        QThread::msleep(2);
+    }
+    return true;
+}
 
 // The largest settings file read. Five numbers need a few dozen bytes; the
 // limit leaves room for whatever else users keep in the file.
@@ -55,7 +70,7 @@ void writeIniFile(const QString& path, const QString& section, const QString& ke
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         throw Failure::pathFileAccessError();
     QLockFile lock(path + QStringLiteral(".lock"));
-    if (!lock.tryLock(LockWaitMilliseconds))
+    if (!takeLock(lock))
         throw Failure::pathFileAccessError();
     const QByteArray before = readSettingsFile(path).value_or(QByteArray());
     // A file the user made read-only is left alone; its replacement gets the

@@ -6,12 +6,12 @@
 // compared with the press time plus half a second (steady clock). CPU time is
 // the process's user and system time over the same wall-clock span.
 
+#include "app/Program.h"
 #include "keyboard/MainWindow.h"
 #include "midi/backends/RecorderOutput.h"
 #include "shell/Clock.h"
 #include "shell/ErrorReport.h"
 #include "shell/Pause.h"
-#include "shell/Program.h"
 #include "shell/QSettingsStore.h"
 
 #include <QApplication>

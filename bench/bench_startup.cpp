@@ -15,10 +15,11 @@
 
 #include "support/PrivateDesk.h"
 
+#include "app/DesktopServices.h"
+#include "app/Program.h"
 #include "keyboard/MainWindow.h"
 #include "midi/backends/FluidSynthOutput.h"
 #include "shell/AppIcon.h"
-#include "shell/Program.h"
 #include "shell/Services.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "keyboard/NoteKeys.h"
 
 #include "keyboard/Form1Layout.h"
-#include "midi/CheckedInt.h"
 #include "midi/MidiPort.h"
+#include "shell/CheckedInt.h"
 #include "shell/ErrorReport.h"
 #include "shell/ErrorTrap.h"
 #include "shell/Pause.h"

@@ -2,9 +2,9 @@
 
 #include "keyboard/Form1Layout.h"
 #include "keyboard/SettingBar.h"
-#include "midi/CheckedInt.h"
 #include "midi/MidiPort.h"
 #include "midi/PatchNames.h"
+#include "shell/CheckedInt.h"
 #include "shell/ErrorTrap.h"
 #include "shell/NumberText.h"
 #include "shell/SettingsStore.h"

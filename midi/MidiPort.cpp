@@ -1,7 +1,7 @@
 #include "midi/MidiPort.h"
 
-#include "midi/CheckedInt.h"
 #include "midi/ShortMessage.h"
+#include "shell/CheckedInt.h"
 #include "shell/ErrorTrap.h"
 
 void MidiPort::MidiOutOpenPort() {

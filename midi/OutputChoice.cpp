@@ -1,10 +1,10 @@
 #include "midi/OutputChoice.h"
 
-#include "midi/CheckedInt.h"
 #include "midi/MidiPort.h"
-#include "midi/MidiPortCatalogue.h"
 #include "midi/SwitchableOutput.h"
+#include "shell/CheckedInt.h"
 #include "shell/ErrorTrap.h"
+#include "shell/MidiPortCatalogue.h"
 #include "shell/SettingsStore.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "midi/ShortMessage.h"
 
-#include "midi/CheckedInt.h"
+#include "shell/CheckedInt.h"
 
 std::int32_t packStatusAndData1(std::int16_t status, std::int16_t data1) {
     return checkedInt32(status + 256LL * data1);

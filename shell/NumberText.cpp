@@ -1,6 +1,6 @@
 #include "shell/NumberText.h"
 
-#include "midi/CheckedInt.h"
+#include "shell/CheckedInt.h"
 #include "shell/Failure.h"
 
 #include <QLocale>

@@ -1,9 +1,9 @@
 #include "shell/Services.h"
 
-#include "midi/MidiOutDevice.h"
-#include "midi/MidiPortCatalogue.h"
 #include "shell/Clock.h"
 #include "shell/ErrorReport.h"
+#include "shell/MidiOutDevice.h"
+#include "shell/MidiPortCatalogue.h"
 #include "shell/SettingsStore.h"
 
 Services::Services() = default;

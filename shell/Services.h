@@ -58,6 +58,3 @@ struct Services {
     // Ends the program at once. The default leaves the main event loop.
     std::function<void()> endProgram;
 };
-
-// The services of the real desktop program.
-Services desktopServices();

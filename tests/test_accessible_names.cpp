@@ -1,10 +1,10 @@
 // What a screen reader hears for the bars and buttons, and that it stays true
 // as the user changes the settings.
 
+#include "app/Program.h"
 #include "keyboard/AccessibleNames.h"
 #include "keyboard/MainWindow.h"
 #include "keyboard/SettingBar.h"
-#include "shell/Program.h"
 #include "support/TestServices.h"
 
 #include <QAccessible>

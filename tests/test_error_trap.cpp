@@ -1,11 +1,11 @@
 // The uniform error trap and the text of its report.
 
+#include "app/Program.h"
 #include "keyboard/MainWindow.h"
 #include "midi/MidiPort.h"
 #include "shell/ErrorTrap.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Pause.h"
-#include "shell/Program.h"
 #include "support/TestServices.h"
 
 #include <QtTest>

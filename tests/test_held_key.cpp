@@ -1,10 +1,10 @@
 // A held key: tens of thousands of presses, each arriving while the one before
 // it waits. Every note must sound, last press first, without the stack growing.
 
+#include "app/Program.h"
 #include "keyboard/MainWindow.h"
 #include "midi/backends/RecorderOutput.h"
 #include "shell/Pause.h"
-#include "shell/Program.h"
 #include "support/TestServices.h"
 
 #include <QtTest>

@@ -1,11 +1,11 @@
 // Letter keys and note buttons: which note, when, in which order.
 
+#include "app/Program.h"
 #include "keyboard/MainWindow.h"
 #include "keyboard/NoteKeys.h"
 #include "keyboard/SettingBar.h"
 #include "midi/ShortMessage.h"
 #include "shell/Pause.h"
-#include "shell/Program.h"
 #include "support/TestServices.h"
 
 #include <QPushButton>

@@ -1,11 +1,11 @@
 // The "MIDI Output" menu: switching between the built-in synthesiser and the
 // system's ports, and the choice coming back at the next start.
 
+#include "app/Program.h"
 #include "keyboard/MainWindow.h"
 #include "keyboard/SettingBar.h"
 #include "midi/MidiPort.h"
 #include "midi/OutputChoice.h"
-#include "shell/Program.h"
 #include "shell/SettingsStore.h"
 #include "support/TestServices.h"
 

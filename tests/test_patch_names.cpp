@@ -1,3 +1,4 @@
+#include "app/Program.h"
 #include "keyboard/Form1Layout.h"
 #include "keyboard/MainWindow.h"
 #include "keyboard/SettingBar.h"
@@ -5,7 +6,6 @@
 #include "midi/PatchNames.h"
 #include "midi/ProfileReader.h"
 #include "shell/NativeFolder.h"
-#include "shell/Program.h"
 #include "shell/ProgramFolder.h"
 #include "support/TestServices.h"
 

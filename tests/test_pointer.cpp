@@ -1,6 +1,6 @@
+#include "app/Program.h"
 #include "keyboard/MainWindow.h"
 #include "keyboard/SettingBar.h"
-#include "shell/Program.h"
 #include "support/CursorBytes.h"
 #include "support/TestServices.h"
 
@@ -64,9 +64,9 @@ private slots:
         for (const RecordedReport& report : test.reporter->reports)
             seen << report.description + QLatin1Char('|') + report.location();
         QCOMPARE(seen, reports);
-        QCOMPARE(program.customPointer.has_value(), loaded);
+        QCOMPARE(program.customPointer().has_value(), loaded);
         if (loaded)
-            QCOMPARE(program.customPointer->hotSpot(), QPoint(9, 3));
+            QCOMPARE(program.customPointer()->hotSpot(), QPoint(9, 3));
         // The start-up went on after step 108.
         QCOMPARE(program.window().ui().PushButton1[25]->text(), QStringLiteral("Z"));
         QVERIFY(!showsCustomPointer(program.window()));

@@ -1,9 +1,9 @@
 // The "MIDI Settings" bars, moved as a user moves them.
 
+#include "app/Program.h"
 #include "keyboard/MainWindow.h"
 #include "keyboard/SettingBar.h"
 #include "shell/Pause.h"
-#include "shell/Program.h"
 #include "shell/SettingsStore.h"
 #include "support/TestServices.h"
 

@@ -1,10 +1,10 @@
 // Start-up and shutdown of the main window against recorded services.
 
+#include "app/Program.h"
 #include "keyboard/MainWindow.h"
 #include "keyboard/SettingBar.h"
 #include "midi/MidiState.h"
 #include "shell/Pause.h"
-#include "shell/Program.h"
 #include "support/TestServices.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
+#include "app/Program.h"
 #include "keyboard/Form1Layout.h"
 #include "keyboard/MainWindow.h"
 #include "keyboard/SettingBar.h"
-#include "shell/Program.h"
 #include "support/TestServices.h"
 
 #include <QApplication>

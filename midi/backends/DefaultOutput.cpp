@@ -1,6 +1,6 @@
 #include "midi/backends/DefaultOutput.h"
 
-#if defined(_WIN32)
+#if defined(CLAVITONE_HAVE_WINMM)
 #include "midi/backends/WinmmOutput.h"
 #elif defined(CLAVITONE_HAVE_FLUIDSYNTH)
 #include "midi/backends/FluidSynthOutput.h"
@@ -9,7 +9,7 @@
 #endif
 
 std::unique_ptr<MidiOutDevice> createDefaultMidiOut() {
-#if defined(_WIN32)
+#if defined(CLAVITONE_HAVE_WINMM)
     // The MIDI mapper: whatever the user chose as the default MIDI output.
     return std::make_unique<WinmmOutput>();
 #elif defined(CLAVITONE_HAVE_FLUIDSYNTH)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "midi/MidiOutDevice.h"
+#include "shell/MidiOutDevice.h"
 
 #include <atomic>
 #include <memory>

@@ -1,78 +1,13 @@
 #include "midi/backends/SystemMidiPorts.h"
 
 #ifdef CLAVITONE_HAVE_RTMIDI
-
-#include "midi/backends/MidiSystems.h"
-#include "midi/backends/RtMidiOutput.h"
-
-#include <RtMidi.h>
-
-namespace {
-
-// How a port is shown to the user and kept in the settings.
-struct PortEntry {
-    QString name;
-    MidiSystem system;
-    std::string portName;
-    bool virtualPort;
-};
-
-// The ports of every MIDI system that runs. JACK ports carry a mark, since the
-// same device may show up under ALSA too. Where ALSA runs, the program's own
-// port "Clavitone:out" is offered for other programs to connect to.
-class SystemMidiPorts : public MidiPortCatalogue {
-public:
-    QStringList portNames() override {
-        QStringList names;
-        for (const PortEntry& entry : entries())
-            names << entry.name;
-        return names;
-    }
-
-    std::unique_ptr<MidiOutDevice> makePort(const QString& name) override {
-        for (PortEntry& entry : entries())
-            if (entry.name == name)
-                return std::make_unique<RtMidiOutput>(entry.system, std::move(entry.portName),
-                                                      entry.virtualPort);
-        return nullptr;
-    }
-
-private:
-    static std::vector<PortEntry> entries() {
-        std::vector<PortEntry> list;
-        for (MidiSystem system : builtInMidiSystems()) {
-            std::unique_ptr<RtMidiOut> out = makeRtMidiOut(system);
-            if (!out)
-                continue;
-            const unsigned count = out->getPortCount();
-            for (unsigned i = 0; i < count; ++i) {
-                const std::string portName = out->getPortName(i);
-                if (portName.empty())
-                    continue;
-                QString name = QString::fromStdString(portName);
-                if (system == MidiSystem::Jack)
-                    name += QStringLiteral(" (JACK)");
-                list.push_back({name, system, portName, false});
-            }
-            if (system == MidiSystem::Alsa)
-                list.push_back({QStringLiteral("%1:%2 (for other MIDI programs)")
-                                    .arg(QLatin1String(OwnClientName), QLatin1String(OwnPortName)),
-                                system, std::string(), true});
-        }
-        return list;
-    }
-};
-
-} // namespace
-
-std::unique_ptr<MidiPortCatalogue> createSystemMidiPorts() {
-    return std::make_unique<SystemMidiPorts>();
-}
-
-#else
-
-std::unique_ptr<MidiPortCatalogue> createSystemMidiPorts() {
-    return nullptr;
-}
-
+#include "midi/backends/RtMidiPorts.h"
 #endif
+
+std::unique_ptr<MidiPortCatalogue> createSystemMidiPorts() {
+#ifdef CLAVITONE_HAVE_RTMIDI
+    return std::make_unique<RtMidiPorts>();
+#else
+    return nullptr;
+#endif
+}

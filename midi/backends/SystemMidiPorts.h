@@ -1,6 +1,6 @@
 #pragma once
 
-#include "midi/MidiPortCatalogue.h"
+#include "shell/MidiPortCatalogue.h"
 
 #include <memory>
 

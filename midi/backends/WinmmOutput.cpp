@@ -1,7 +1,5 @@
 #include "midi/backends/WinmmOutput.h"
 
-#ifdef _WIN32
-
 #include <windows.h>
 
 #include <mmsystem.h>
@@ -22,5 +20,3 @@ void WinmmOutput::close(MidiHandle handle) {
     if (handle != 0)
         midiOutClose(reinterpret_cast<HMIDIOUT>(handle));
 }
-
-#endif

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "midi/MidiOutDevice.h"
-
-#ifdef _WIN32
+#include "shell/MidiOutDevice.h"
 
 // The Windows multimedia MIDI output on the MIDI mapper, the system's default
 // MIDI output device. Result codes are not examined: a device that cannot be
@@ -13,5 +11,3 @@ public:
     void sendShortMessage(MidiHandle handle, std::uint32_t message) override;
     void close(MidiHandle handle) override;
 };
-
-#endif

@@ -1,5 +1,6 @@
+#include "app/DesktopServices.h"
+#include "app/Program.h"
 #include "shell/AppIcon.h"
-#include "shell/Program.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "shell/Program.h"
+#include "app/Program.h"
 
 #include "keyboard/AccessibleNames.h"
 #include "keyboard/MainWindow.h"
@@ -13,8 +13,6 @@
 #include "midi/SwitchableOutput.h"
 #include "shell/Pause.h"
 #include "shell/SettingsStore.h"
-#include "shell/Shutdown.h"
-#include "shell/StartUp.h"
 
 #include <QLabel>
 
@@ -23,19 +21,18 @@ Program::Program(Services services) : services_(std::move(services)) {
     output_ = std::make_unique<SwitchableOutput>(*services_.midiOut);
     port_ = std::make_unique<MidiPort>(state_, *output_, *services_.errorReporter);
     pause_ = std::make_unique<Pause>(*services_.clock);
+    accessibleNames_ = std::make_unique<AccessibleNames>(window_->ui(), state_);
     noteKeys_ =
         std::make_unique<NoteKeys>(*port_, *pause_, *services_.errorReporter, *services_.noticeBox);
     patchNames_ = std::make_unique<PatchNames>(
         state_, *services_.errorReporter, services_.programFolder, [this](const QString& name) {
             setCaption(window_->ui().lblPatch, name);
-            if (accessibleNames_)
-                accessibleNames_->refresh();
+            accessibleNames_->refresh();
         });
     panel_ = std::make_unique<SettingsPanel>(window_->ui(), *port_, *patchNames_,
                                              *services_.settings, *services_.errorReporter);
     outputChoice_ = std::make_unique<OutputChoice>(*port_, *output_, services_.midiPorts.get(),
                                                    *services_.settings, *services_.errorReporter);
-    accessibleNames_ = std::make_unique<AccessibleNames>(window_->ui(), state_);
     // A port that went away is left before the next message, which then sounds.
     port_->setBeforeSend([this] { outputChoice_->fallBackIfLost(); });
     wire();
@@ -60,7 +57,7 @@ void Program::wire() {
     QObject::connect(window, &Form1::noteButtonClicked, window,
                      live([this](int index) { noteKeys_->PushButton1_Click(index); }));
 
-    wireWindowPointer(*window, customPointer);
+    wireWindowPointer(*window, customPointer_);
 
     Form1Layout& ui = window->ui();
     const std::pair<SettingBar*, void (SettingsPanel::*)()> bars[] = {
@@ -85,11 +82,11 @@ void Program::wire() {
         // may finish from here on.
         pause_->stop();
         if (!ended_)
-            Form_QueryUnload(*this);
+            Form_QueryUnload();
     };
     window->onUnload = [this] {
         if (!ended_)
-            Form_Unload(*this);
+            Form_Unload();
     };
 }
 
@@ -106,7 +103,7 @@ void Program::openOutputMenu(const QPoint& globalPosition) {
 void Program::start() {
     // The output must be known before the start-up opens it.
     outputChoice_->restore();
-    Form_Load(*this);
+    Form_Load();
     accessibleNames_->refresh();
     window_->centreOnScreen();
     window_->show();

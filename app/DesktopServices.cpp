@@ -1,4 +1,4 @@
-#include "shell/Services.h"
+#include "app/DesktopServices.h"
 
 #include "midi/backends/DefaultOutput.h"
 #include "midi/backends/SystemMidiPorts.h"

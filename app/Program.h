@@ -40,18 +40,22 @@ public:
     MidiState& state() { return state_; }
     Form1& window() { return *window_; }
     MidiPort& port() { return *port_; }
-    NoteKeys& noteKeys() { return *noteKeys_; }
-    SettingsPanel& panel() { return *panel_; }
-    PatchNames& patchNames() { return *patchNames_; }
     Pause& pause() { return *pause_; }
     OutputChoice& outputChoice() { return *outputChoice_; }
-
     // The window's custom pointer picture, when one was loaded at start-up.
-    std::optional<QCursor> customPointer;
+    const std::optional<QCursor>& customPointer() const { return customPointer_; }
 
 private:
     void wire();
     void openOutputMenu(const QPoint& globalPosition);
+
+    // The main window's load procedure: the whole start-up, before the window
+    // shows.
+    void Form_Load();
+    // The close request: one pass of event dispatch; a close is never refused.
+    void Form_QueryUnload();
+    // The unload: closes the MIDI output, dispatches twice and ends the program.
+    void Form_Unload();
 
     Services services_;
     MidiState state_;
@@ -59,10 +63,11 @@ private:
     std::unique_ptr<SwitchableOutput> output_;
     std::unique_ptr<MidiPort> port_;
     std::unique_ptr<Pause> pause_;
+    std::unique_ptr<AccessibleNames> accessibleNames_;
     std::unique_ptr<NoteKeys> noteKeys_;
     std::unique_ptr<PatchNames> patchNames_;
     std::unique_ptr<SettingsPanel> panel_;
     std::unique_ptr<OutputChoice> outputChoice_;
-    std::unique_ptr<AccessibleNames> accessibleNames_;
+    std::optional<QCursor> customPointer_;
     bool ended_ = false;
 };

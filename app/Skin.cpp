@@ -1,4 +1,4 @@
-#include "shell/Skin.h"
+#include "app/Skin.h"
 
 #include "keyboard/MainWindow.h"
 #include "shell/RegularFile.h"

@@ -1,20 +1,19 @@
-#include "shell/StartUp.h"
+#include "app/Program.h"
 
+#include "app/Skin.h"
 #include "keyboard/MainWindow.h"
 #include "keyboard/SettingBar.h"
-#include "midi/CheckedInt.h"
 #include "midi/MidiPort.h"
 #include "midi/PatchNames.h"
 #include "shell/AppIcon.h"
 #include "shell/AppTitle.h"
+#include "shell/CheckedInt.h"
 #include "shell/ErrorTrap.h"
 #include "shell/FileExists.h"
 #include "shell/HandCursor.h"
 #include "shell/HomePage.h"
 #include "shell/NumberText.h"
-#include "shell/Program.h"
 #include "shell/SettingsStore.h"
-#include "shell/Skin.h"
 
 #include <QPushButton>
 
@@ -38,12 +37,12 @@ const StoredBar StoredBars[] = {
 
 } // namespace
 
-void Form_Load(Program& program) {
-    Services& services = program.services();
+void Program::Form_Load() {
+    Services& services = services_;
     ErrorTrap trap(*services.errorReporter, locationTag("Form1", "Form_Load"));
-    Form1& window = program.window();
+    Form1& window = *window_;
     Form1Layout& ui = window.ui();
-    MidiState& state = program.state();
+    MidiState& state = state_;
     const QString& folder = services.programFolder;
     const QString cursorFile = folder + QStringLiteral("/HAND-M.CUR");
 
@@ -52,7 +51,7 @@ void Form_Load(Program& program) {
     trap.step(104, [&] { window.setWindowIcon(appIcon()); });
     trap.step(104, [&] { SetAppTitle(); });
     if (trap.test(106, [&] { return FileExists(cursorFile); }))
-        trap.step(108, [&] { program.customPointer = loadCursorFile(cursorFile); });
+        trap.step(108, [&] { customPointer_ = loadCursorFile(cursorFile); });
     trap.step(110, [&] {
         OpenHomePageSometimes(*services.clock, *services.random, *services.urlOpener,
                               homePageUrl(folder));
@@ -66,21 +65,21 @@ void Form_Load(Program& program) {
         });
     } while (trap.advance(134, [&] { return ++code <= 90; }));
 
-    trap.step(136, [&] { program.port().MidiOutOpenPort(); });
+    trap.step(136, [&] { port_->MidiOutOpenPort(); });
     trap.step(138, [&] { state.currentChannel = 13; });
     trap.step(140, [&] { state.channelPatch[state.currentChannel] = 0; });
-    trap.step(142, [&] { program.patchNames().ReadPatch(); });
+    trap.step(142, [&] { patchNames_->ReadPatch(); });
     trap.step(144, [&] { state.midiStatus = checkedInt16(state.currentChannel + 192LL); });
     trap.step(146, [&] { state.midiData1 = state.channelPatch[state.currentChannel]; });
     trap.step(148, [&] { state.midiData2 = 0; });
-    trap.step(150, [&] { program.port().SendMidiOut(); });
+    trap.step(150, [&] { port_->SendMidiOut(); });
     trap.step(152, [&] { state.currentVolume = 100; });
     trap.step(154, [&] { state.channelVolume[state.currentChannel] = 100; });
     trap.step(156, [&] { state.channelPan[state.currentChannel] = 0; });
     trap.step(158, [&] { state.midiStatus = checkedInt16(state.currentChannel + 176LL); });
     trap.step(160, [&] { state.midiData1 = 10; });
     trap.step(162, [&] { state.midiData2 = state.channelPan[state.currentChannel]; });
-    trap.step(164, [&] { program.port().SendMidiOut(); });
+    trap.step(164, [&] { port_->SendMidiOut(); });
     trap.step(166, [&] { state.channelBaseNote[state.currentChannel] = 24; });
 
     // Only the bars move: the MIDI state keeps the start state above until the

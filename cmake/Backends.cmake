@@ -1,0 +1,46 @@
+# The optional outputs. Each is added to clavitone_midi only when its library is
+# found (through pkg-config) or its platform is the target: its sources, its
+# libraries and the definition CLAVITONE_HAVE_<NAME>. The files of a back end
+# are built only with it and need no conditions of their own; code outside a
+# back end asks CLAVITONE_HAVE_<NAME> (midi/backends/DefaultOutput.cpp chooses
+# among them).
+
+# clavitone_backend(<NAME> [PKG <pkg-config module>] [WHEN <condition>...]
+#                   SOURCES <files>... [LIBS <libraries>...])
+# Sets CLAVITONE_HAVE_<NAME> for the rest of the build (tests, benchmarks).
+function(clavitone_backend name)
+    cmake_parse_arguments(BACKEND "" "PKG" "WHEN;SOURCES;LIBS" ${ARGN})
+    set(found TRUE)
+    if(BACKEND_PKG)
+        pkg_check_modules(${name} QUIET IMPORTED_TARGET GLOBAL ${BACKEND_PKG})
+        if(${name}_FOUND)
+            list(APPEND BACKEND_LIBS PkgConfig::${name})
+        else()
+            set(found FALSE)
+        endif()
+    endif()
+    if(found AND DEFINED BACKEND_WHEN AND NOT (${BACKEND_WHEN}))
+        set(found FALSE)
+    endif()
+    if(found)
+        list(TRANSFORM BACKEND_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/midi/backends/)
+        target_sources(clavitone_midi PRIVATE ${BACKEND_SOURCES})
+        target_link_libraries(clavitone_midi PRIVATE ${BACKEND_LIBS})
+        target_compile_definitions(clavitone_midi PUBLIC CLAVITONE_HAVE_${name})
+    endif()
+    message(STATUS "Output back end ${name}: ${found}")
+    set(CLAVITONE_HAVE_${name} ${found} PARENT_SCOPE)
+endfunction()
+
+# The built-in synthesiser.
+clavitone_backend(FLUIDSYNTH PKG fluidsynth
+    SOURCES FluidSynthOutput.cpp FluidSynthOutput.h FluidHandles.h)
+# System MIDI ports (ALSA, JACK, Windows multimedia).
+clavitone_backend(RTMIDI PKG rtmidi
+    SOURCES RtMidiOutput.cpp RtMidiOutput.h MidiSystems.cpp MidiSystems.h
+            RtMidiPorts.cpp RtMidiPorts.h)
+# To ask whether a JACK server runs, to hear it stop, and to keep JACK quiet.
+clavitone_backend(JACK PKG jack WHEN CLAVITONE_HAVE_RTMIDI)
+# The Windows MIDI mapper, the default output on Windows.
+clavitone_backend(WINMM WHEN WIN32
+    SOURCES WinmmOutput.cpp WinmmOutput.h LIBS winmm)

@@ -7,7 +7,6 @@
 #include "midi/PatchNames.h"
 #include "shell/AppIcon.h"
 #include "shell/AppTitle.h"
-#include "shell/CheckedInt.h"
 #include "shell/ErrorTrap.h"
 #include "shell/FileExists.h"
 #include "shell/HandCursor.h"
@@ -69,17 +68,11 @@ void Program::Form_Load() {
     trap.step(138, [&] { state.currentChannel = 13; });
     trap.step(140, [&] { state.channelPatch[state.currentChannel] = 0; });
     trap.step(142, [&] { patchNames_->ReadPatch(); });
-    trap.step(144, [&] { state.midiStatus = checkedInt16(state.currentChannel + 192LL); });
-    trap.step(146, [&] { state.midiData1 = state.channelPatch[state.currentChannel]; });
-    trap.step(148, [&] { state.midiData2 = 0; });
-    trap.step(150, [&] { port_->SendMidiOut(); });
+    port_->sendInSteps(trap, 144, ChannelMessage::ProgramChange);
     trap.step(152, [&] { state.currentVolume = 100; });
     trap.step(154, [&] { state.channelVolume[state.currentChannel] = 100; });
     trap.step(156, [&] { state.channelPan[state.currentChannel] = 0; });
-    trap.step(158, [&] { state.midiStatus = checkedInt16(state.currentChannel + 176LL); });
-    trap.step(160, [&] { state.midiData1 = 10; });
-    trap.step(162, [&] { state.midiData2 = state.channelPan[state.currentChannel]; });
-    trap.step(164, [&] { port_->SendMidiOut(); });
+    port_->sendInSteps(trap, 158, ChannelMessage::Pan);
     trap.step(166, [&] { state.channelBaseNote[state.currentChannel] = 24; });
 
     // Only the bars move: the MIDI state keeps the start state above until the

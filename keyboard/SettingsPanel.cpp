@@ -69,10 +69,7 @@ void SettingsPanel::HScrollPatch_Click() {
         state.channelPatch[state.currentChannel] = checkedInt16(ui_.HScrollPatch->value());
     });
     trap.step(104, [&] { patchNames_.ReadPatch(); });
-    trap.step(106, [&] { state.midiStatus = checkedInt16(192LL + state.currentChannel); });
-    trap.step(108, [&] { state.midiData1 = state.channelPatch[state.currentChannel]; });
-    trap.step(110, [&] { state.midiData2 = 0; });
-    trap.step(112, [&] { port_.SendMidiOut(); });
+    port_.sendInSteps(trap, 106, ChannelMessage::ProgramChange);
 }
 
 void SettingsPanel::HScrollPan_Click() {
@@ -83,8 +80,5 @@ void SettingsPanel::HScrollPan_Click() {
     trap.step(104, [&] {
         state.channelPan[state.currentChannel] = checkedInt16(ui_.HScrollPan->value());
     });
-    trap.step(106, [&] { state.midiStatus = checkedInt16(176LL + state.currentChannel); });
-    trap.step(108, [&] { state.midiData1 = 10; });
-    trap.step(110, [&] { state.midiData2 = state.channelPan[state.currentChannel]; });
-    trap.step(112, [&] { port_.SendMidiOut(); });
+    port_.sendInSteps(trap, 106, ChannelMessage::Pan);
 }

@@ -26,6 +26,20 @@ void MidiPort::SendMidiOut() {
     });
 }
 
+void MidiPort::sendInSteps(ErrorTrap& trap, int line, ChannelMessage message) {
+    const bool pan = message == ChannelMessage::Pan;
+    trap.step(line, [&] {
+        state_.midiStatus = checkedInt16((pan ? 176LL : 192LL) + state_.currentChannel);
+    });
+    trap.step(line + 2, [&] {
+        state_.midiData1 = pan ? std::int16_t{10} : state_.channelPatch[state_.currentChannel];
+    });
+    trap.step(line + 4, [&] {
+        state_.midiData2 = pan ? state_.channelPan[state_.currentChannel] : std::int16_t{0};
+    });
+    trap.step(line + 6, [&] { SendMidiOut(); });
+}
+
 void MidiPort::closePort() {
     device_.close(state_.hMidiOut);
 }

@@ -6,6 +6,11 @@
 #include <functional>
 
 class ErrorReporter;
+class ErrorTrap;
+
+// The two messages the program sends from its state besides notes, both on the
+// current channel: the channel's instrument, and its pan (controller 10).
+enum class ChannelMessage { ProgramChange, Pan };
 
 // The program's one connection to the MIDI output device. Every sound the
 // program makes goes through SendMidiOut, built from the state's registers.
@@ -16,6 +21,12 @@ public:
 
     void MidiOutOpenPort();
     void SendMidiOut();
+    // Sends one of the channel messages as four numbered steps of the caller's
+    // trap: the status register at `line`, data byte 1 at line + 2, data byte 2
+    // at line + 4 and SendMidiOut at line + 6. Each register is worked out in
+    // its own step, so a failure is reported with that step's number and the
+    // steps after it still run.
+    void sendInSteps(ErrorTrap& trap, int line, ChannelMessage message);
     // Used by the window's unload; the result is not examined.
     void closePort();
 

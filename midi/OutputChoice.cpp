@@ -2,7 +2,6 @@
 
 #include "midi/MidiPort.h"
 #include "midi/SwitchableOutput.h"
-#include "shell/CheckedInt.h"
 #include "shell/ErrorTrap.h"
 #include "shell/MidiPortCatalogue.h"
 #include "shell/SettingsStore.h"
@@ -58,16 +57,8 @@ void OutputChoice::choose(const QString& name) {
     output_.select(std::move(device));
     current_ = name;
     trap.step(106, [&] { port_.MidiOutOpenPort(); });
-
-    MidiState& state = port_.state();
-    trap.step(108, [&] { state.midiStatus = checkedInt16(192LL + state.currentChannel); });
-    trap.step(110, [&] { state.midiData1 = state.channelPatch[state.currentChannel]; });
-    trap.step(112, [&] { state.midiData2 = 0; });
-    trap.step(114, [&] { port_.SendMidiOut(); });
-    trap.step(116, [&] { state.midiStatus = checkedInt16(176LL + state.currentChannel); });
-    trap.step(118, [&] { state.midiData1 = 10; });
-    trap.step(120, [&] { state.midiData2 = state.channelPan[state.currentChannel]; });
-    trap.step(122, [&] { port_.SendMidiOut(); });
+    port_.sendInSteps(trap, 108, ChannelMessage::ProgramChange);
+    port_.sendInSteps(trap, 116, ChannelMessage::Pan);
 }
 
 void OutputChoice::fallBackIfLost() {

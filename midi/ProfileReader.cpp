@@ -1,5 +1,6 @@
 #include "midi/ProfileReader.h"
 
+#include "shell/Blanks.h"
 #include "shell/RegularFile.h"
 
 #include <QByteArray>
@@ -16,25 +17,10 @@ bool isBlank(char16_t c) {
 }
 
 // Blanks are the ASCII white-space characters only: a no-break space is text.
-QStringView trimmedBlanks(QStringView text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin].unicode()))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1].unicode()))
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
-QByteArrayView trimmedBlanks(QByteArrayView bytes) {
-    qsizetype begin = 0;
-    qsizetype end = bytes.size();
-    while (begin < end && isBlank(static_cast<unsigned char>(bytes[begin])))
-        ++begin;
-    while (end > begin && isBlank(static_cast<unsigned char>(bytes[end - 1])))
-        --end;
-    return bytes.sliced(begin, end - begin);
-}
+struct AsciiBlank {
+    bool operator()(QChar c) const { return isBlank(c.unicode()); }
+    bool operator()(char c) const { return isBlank(static_cast<unsigned char>(c)); }
+};
 
 struct Utf8Check {
     qsizetype validLength; // bytes before the first fault
@@ -188,7 +174,7 @@ private:
         if (rest.contains(']'))
             tailHasBracket_ = true;
         // A rest of blanks changes nothing: the line counts as whole.
-        const QByteArrayView kept = trimmedBlanks(rest);
+        const QByteArrayView kept = trimmedBlanks(rest, AsciiBlank{});
         if (!kept.isEmpty()) {
             headOnly_ = true;
             tailLastNonBlank_ = kept.back();
@@ -281,8 +267,8 @@ QString readProfileString(QIODevice& in, const QString& section, const QString& 
 
 QString readProfileStringWithLineCap(QIODevice& in, const QString& section, const QString& key,
                                      const QString& defaultText, int maxLength, qsizetype lineCap) {
-    const QStringView wantedSection = trimmedBlanks(QStringView(section));
-    const QStringView wantedKey = trimmedBlanks(QStringView(key));
+    const QStringView wantedSection = trimmedBlanks(QStringView(section), AsciiBlank{});
+    const QStringView wantedKey = trimmedBlanks(QStringView(key), AsciiBlank{});
     if (wantedSection.isEmpty() || wantedKey.isEmpty() || lineCap < 1 || !in.isReadable())
         return defaultText;
 
@@ -291,7 +277,7 @@ QString readProfileStringWithLineCap(QIODevice& in, const QString& section, cons
     LineReader lines(in, lineCap);
     bool inside = false;
     while (lines.next()) {
-        const QByteArrayView bytes = trimmedBlanks(lines.line());
+        const QByteArrayView bytes = trimmedBlanks(lines.line(), AsciiBlank{});
         if (bytes.startsWith('[')) {
             if (lines.tailHasBracket()) {
                 // A header longer than a line may be: not the section wanted.
@@ -306,8 +292,8 @@ QString readProfileStringWithLineCap(QIODevice& in, const QString& section, cons
                     break;
                 const QString text = decodeLine(bytes, lines.headOnly());
                 const qsizetype end = text.lastIndexOf(u']');
-                inside =
-                    sameName(trimmedBlanks(QStringView(text).sliced(1, end - 1)), wantedSection);
+                inside = sameName(trimmedBlanks(QStringView(text).sliced(1, end - 1), AsciiBlank{}),
+                                  wantedSection);
                 continue;
             }
             // Without a closing bracket the line is no header and may be an entry.
@@ -317,15 +303,17 @@ QString readProfileStringWithLineCap(QIODevice& in, const QString& section, cons
         const qsizetype equalsByte = bytes.indexOf('=');
         if (equalsByte < 0)
             continue;
-        if (asciiKey && !sameAsciiName(trimmedBlanks(bytes.first(equalsByte)), wantedKey))
+        if (asciiKey &&
+            !sameAsciiName(trimmedBlanks(bytes.first(equalsByte), AsciiBlank{}), wantedKey))
             continue;
         const QString text = decodeLine(bytes, lines.headOnly());
         const qsizetype equals = text.indexOf(u'=');
         if (equals < 0)
             continue;
-        if (!sameName(trimmedBlanks(QStringView(text).first(equals)), wantedKey))
+        if (!sameName(trimmedBlanks(QStringView(text).first(equals), AsciiBlank{}), wantedKey))
             continue;
-        return finishValue(trimmedBlanks(QStringView(text).sliced(equals + 1)), lines, maxLength);
+        return finishValue(trimmedBlanks(QStringView(text).sliced(equals + 1), AsciiBlank{}), lines,
+                           maxLength);
     }
     return defaultText;
 }

@@ -1,5 +1,6 @@
 #include "shell/IniDocument.h"
 
+#include "shell/Blanks.h"
 #include "shell/Failure.h"
 
 #include <utility>
@@ -12,16 +13,6 @@ namespace {
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-QByteArrayView trimmedBlanks(QByteArrayView text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return text.sliced(begin, end - begin);
 }
 
 int hexValue(char c) {
@@ -169,7 +160,7 @@ QString unescapedText(QByteArrayView raw) {
     TextBuilder out;
     qsizetype kept = 0; // characters that trailing-blank removal must keep
     bool quoted = false;
-    const QByteArrayView value = trimmedBlanks(raw);
+    const QByteArrayView value = trimmedBlanks(raw, isBlank);
     for (qsizetype i = 0; i < value.size(); ++i) {
         const char c = value[i];
         if (c == '"') {
@@ -234,19 +225,20 @@ struct ParsedLine {
 ParsedLine parseLine(QByteArrayView line) {
     if (line.endsWith('\r'))
         line.chop(1);
-    const QByteArrayView text = trimmedBlanks(line);
+    const QByteArrayView text = trimmedBlanks(line, isBlank);
     if (text.isEmpty() || text[0] == ';' || text[0] == '#')
         return {};
     if (text[0] == '[') {
         const qsizetype close = text.indexOf(']');
         if (close < 0)
             return {}; // no header: the lines below stay in the section above
-        return {LineKind::Header, unescapedName(trimmedBlanks(text.sliced(1, close - 1))), {}};
+        return {
+            LineKind::Header, unescapedName(trimmedBlanks(text.sliced(1, close - 1), isBlank)), {}};
     }
     const qsizetype equals = text.indexOf('=');
     if (equals < 0)
         return {};
-    return {LineKind::Entry, unescapedName(trimmedBlanks(text.first(equals))),
+    return {LineKind::Entry, unescapedName(trimmedBlanks(text.first(equals), isBlank)),
             text.sliced(equals + 1)};
 }
 

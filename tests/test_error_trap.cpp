@@ -3,6 +3,7 @@
 #include "app/Program.h"
 #include "keyboard/MainWindow.h"
 #include "midi/MidiPort.h"
+#include "midi/backends/RecorderOutput.h"
 #include "shell/ErrorTrap.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Pause.h"
@@ -11,6 +12,8 @@
 #include <QtTest>
 
 #include <set>
+
+Q_DECLARE_METATYPE(ChannelMessage)
 
 namespace {
 
@@ -203,6 +206,37 @@ private slots:
                  QStringLiteral("Overflow@in Clavitone2021/08/31.modPiano.SendMidiOut 102"));
         // Steps 104 and 106 still run, without the failed part.
         QCOMPARE(t.midi->packedMessages(), std::vector<std::uint32_t>{0x3C9D});
+    }
+
+    void channelMessagesRunInNumberedSteps_data() {
+        QTest::addColumn<ChannelMessage>("message");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<QString>("reports");
+        QTest::addColumn<quint32>("sent");
+        QTest::newRow("program change") << ChannelMessage::ProgramChange << 13 << "" << 0x05CDu;
+        QTest::newRow("pan") << ChannelMessage::Pan << 13 << "" << 0x400ABDu;
+        QTest::newRow("program change beyond the tables: data 1 fails, the send runs")
+            << ChannelMessage::ProgramChange << 17 << "Subscript out of range@in X 108" << 0xD1u;
+        QTest::newRow("pan beyond the tables: data 2 fails, the send runs")
+            << ChannelMessage::Pan << 17 << "Subscript out of range@in X 110" << 0x0AC1u;
+    }
+    void channelMessagesRunInNumberedSteps() {
+        QFETCH(ChannelMessage, message);
+        QFETCH(int, channel);
+        QFETCH(QString, reports);
+        QFETCH(quint32, sent);
+        RecordingErrorReporter reporter;
+        RecorderOutput output;
+        MidiState state;
+        MidiPort port(state, output, reporter);
+        port.MidiOutOpenPort();
+        state.channelPatch[13] = 5;
+        state.channelPan[13] = 64;
+        state.currentChannel = static_cast<std::int16_t>(channel);
+        ErrorTrap trap(reporter, QStringLiteral("in X "));
+        port.sendInSteps(trap, 106, message);
+        QCOMPARE(joined(reporter.reports), reports);
+        QCOMPARE(output.packedMessages(), std::vector<std::uint32_t>{sent});
     }
 
     void aReportDuringStartUpAppearsAndStartUpCompletes() {

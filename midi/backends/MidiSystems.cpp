@@ -1,7 +1,8 @@
 #include "midi/backends/MidiSystems.h"
 
+#include "midi/backends/SoundServers.h"
+
 #include <QFileInfo>
-#include <QtGlobal>
 
 #include <RtMidi.h>
 
@@ -27,18 +28,6 @@ RtMidi::Api apiOf(MidiSystem system) {
 
 #ifdef CLAVITONE_HAVE_JACK
 void quiet(const char*) {}
-
-// Asks, without starting one, whether a JACK server answers.
-bool jackServerRuns() {
-    // Neither the library nor any client made later may start a server.
-    qputenv("JACK_NO_START_SERVER", "1");
-    jack_set_error_function(quiet);
-    jack_set_info_function(quiet);
-    jack_status_t status{};
-    std::unique_ptr<jack_client_t, int (*)(jack_client_t*)> probe(
-        jack_client_open(OwnClientName, JackNoStartServer, &status), jack_client_close);
-    return probe != nullptr;
-}
 #endif
 
 } // namespace
@@ -61,7 +50,7 @@ bool midiSystemRuns(MidiSystem system) {
         return QFileInfo::exists(QStringLiteral("/dev/snd/seq"));
     case MidiSystem::Jack:
 #ifdef CLAVITONE_HAVE_JACK
-        return jackServerRuns();
+        return jackServerRunsNow();
 #else
         return false;
 #endif
@@ -75,6 +64,13 @@ bool midiSystemRuns(MidiSystem system) {
 std::unique_ptr<RtMidiOut> makeRtMidiOut(MidiSystem system) {
     if (!midiSystemRuns(system))
         return nullptr;
+#ifdef CLAVITONE_HAVE_JACK
+    if (system == MidiSystem::Jack) {
+        // JACK's client library would print to the console.
+        jack_set_error_function(quiet);
+        jack_set_info_function(quiet);
+    }
+#endif
     try {
         auto out = std::make_unique<RtMidiOut>(apiOf(system), OwnClientName);
         out->setErrorCallback([](RtMidiError::Type, const std::string&, void*) {});

@@ -1,5 +1,6 @@
 #include "midi/backends/RtMidiOutput.h"
 
+#include "midi/ShortMessage.h"
 #include "midi/backends/MidiSystems.h"
 
 #include <RtMidi.h>
@@ -32,14 +33,6 @@ private:
     explicit SystemWatch(std::atomic<bool>&) {}
 #endif
 };
-
-int shortMessageBytes(std::uint32_t message, unsigned char (&bytes)[3]) {
-    bytes[0] = static_cast<unsigned char>(message & 0xFF);
-    bytes[1] = static_cast<unsigned char>((message >> 8) & 0x7F);
-    bytes[2] = static_cast<unsigned char>((message >> 16) & 0x7F);
-    const unsigned kind = bytes[0] & 0xF0u;
-    return kind == 0xC0u || kind == 0xD0u ? 2 : 3;
-}
 
 RtMidiOutput::RtMidiOutput(MidiSystem system, std::string portName, bool virtualPort)
     : system_(system), portName_(std::move(portName)), virtualPort_(virtualPort) {}
@@ -90,10 +83,11 @@ void RtMidiOutput::sendShortMessage(MidiHandle handle, std::uint32_t message) {
     // then wait for room for good.
     if (!out_ || handle != Handle || lost_)
         return;
-    unsigned char bytes[3];
-    const int length = shortMessageBytes(message, bytes);
+    const std::optional<ShortMessage> decoded = decodeShortMessage(message);
+    if (!decoded)
+        return;
     try {
-        out_->sendMessage(bytes, static_cast<std::size_t>(length));
+        out_->sendMessage(decoded->bytes.data(), decoded->length);
     } catch (const RtMidiError&) {
         // A port that went away drops the message, as any failed send does.
         lost_ = true;

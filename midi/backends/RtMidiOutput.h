@@ -40,8 +40,3 @@ private:
     std::unique_ptr<SystemWatch> watch_;
     std::unique_ptr<RtMidiOut> out_;
 };
-
-// The bytes of a packed short message as they go on the wire: program change
-// and channel pressure carry one data byte, the other channel messages two.
-// Returns the number of bytes written to `bytes`.
-int shortMessageBytes(std::uint32_t message, unsigned char (&bytes)[3]);

@@ -1,11 +1,16 @@
 #include "midi/backends/SoundServers.h"
 
+#include <QByteArray>
+#include <QtGlobal>
+
 #include <cstdlib>
 #include <cstring>
 
+#ifndef _WIN32
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -23,6 +28,21 @@ std::optional<std::string> processEnvironment(const char* name) {
     return std::nullopt;
 }
 
+unsigned processUserId() {
+#ifdef _WIN32
+    return 0;
+#else
+    return ::getuid();
+#endif
+}
+
+#ifdef _WIN32
+// The servers found through Unix sockets (PulseAudio, JACK's request socket)
+// are Unix programs; on Windows nothing is probed and none is found.
+bool unixSocketAccepts(const std::string&) {
+    return false;
+}
+#else
 bool unixSocketAccepts(const std::string& path) {
     sockaddr_un address{};
     if (path.empty() || path.size() >= sizeof address.sun_path)
@@ -39,6 +59,7 @@ bool unixSocketAccepts(const std::string& path) {
     ::close(fd);
     return accepted;
 }
+#endif
 
 std::vector<std::string> pulseAudioSocketPaths(const EnvironmentLookup& environment,
                                                unsigned userId) {
@@ -73,6 +94,13 @@ bool jackServerRunning(const EnvironmentLookup& environment, unsigned userId) {
         if (unixSocketAccepts(path))
             return true;
     return false;
+}
+
+bool jackServerRunsNow() {
+    if (!jackServerRunning(processEnvironment, processUserId()))
+        return false;
+    qputenv("JACK_NO_START_SERVER", "1");
+    return true;
 }
 
 std::vector<std::string> audioDriverOrder(bool pulseAudioRunning, bool jackRunning) {

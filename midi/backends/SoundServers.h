@@ -11,7 +11,11 @@ using EnvironmentLookup = std::function<std::optional<std::string>(const char* n
 // The process environment.
 std::optional<std::string> processEnvironment(const char* name);
 
-// True when something accepts connections on the Unix socket at path.
+// The real user id of the process; 0 on Windows, which has none.
+unsigned processUserId();
+
+// True when something accepts connections on the Unix socket at path; always
+// false on Windows.
 bool unixSocketAccepts(const std::string& path);
 
 // The sockets a PulseAudio (or PipeWire) server of this user listens on, most
@@ -32,6 +36,12 @@ bool pulseAudioServerRunning(const EnvironmentLookup& environment, unsigned user
 // A JACK server is already running. Without one, JACK's client library would
 // try to start a server, which takes seconds to fail.
 bool jackServerRunning(const EnvironmentLookup& environment, unsigned userId);
+
+// The program's one question whether JACK runs: a JACK server of this user runs
+// now (jackServerRunning on the process environment). When one does, JACK's
+// client library is told never to start a server of its own
+// (JACK_NO_START_SERVER), for every JACK client the program makes later.
+bool jackServerRunsNow();
 
 // The audio drivers worth trying, in order of preference.
 std::vector<std::string> audioDriverOrder(bool pulseAudioRunning, bool jackRunning);

@@ -13,7 +13,8 @@ struct SynthCommand {
     int data2;   // 0..127; 0 for a program change
 };
 
-// Decodes a packed short message (status in the lowest byte). Anything but a
-// note on, a control change or a program change, and any message whose data
-// bytes are not 0..127, gives nothing: the synthesiser ignores it.
+// Decodes a packed short message (status in the lowest byte) with
+// decodeShortMessage. Anything but a note on, a control change or a program
+// change, and any message the decoder drops, gives nothing: the synthesiser
+// ignores it.
 std::optional<SynthCommand> synthCommandFor(std::uint32_t message);

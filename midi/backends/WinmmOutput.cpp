@@ -1,5 +1,7 @@
 #include "midi/backends/WinmmOutput.h"
 
+#include "midi/ShortMessage.h"
+
 #include <windows.h>
 
 #include <mmsystem.h>
@@ -12,7 +14,7 @@ MidiHandle WinmmOutput::open() {
 }
 
 void WinmmOutput::sendShortMessage(MidiHandle handle, std::uint32_t message) {
-    if (handle != 0)
+    if (handle != 0 && decodeShortMessage(message))
         midiOutShortMsg(reinterpret_cast<HMIDIOUT>(handle), message);
 }
 

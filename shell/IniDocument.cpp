@@ -293,7 +293,7 @@ QByteArray withIniValue(const QByteArray& document, const QString& section, cons
     const QByteArray newline = crlf ? "\r\n" : "\n";
     if (!result.isEmpty() && !result.endsWith('\n'))
         result += newline;
-    if (!result.isEmpty() && !result.endsWith(newline + newline))
+    if (!result.isEmpty() && !result.endsWith(QByteArray(newline + newline)))
         result += newline;
     result += '[' + escapedName(section) + ']' + newline + entry + newline;
     return result;

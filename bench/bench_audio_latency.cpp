@@ -1,6 +1,7 @@
 // The built-in synthesiser's audio latency: from a note-on handed to it to
-// the note's sound in what the sound server plays, and whether the sound
-// drops out or clips while it plays.
+// the note's sound in what the sound server plays, how steady that is, and
+// whether the sound drops out or clips while it plays, with both cores kept
+// busy by two busy loops (processes of their own, at normal priority).
 //
 // Method: a PulseAudio server of the benchmark's own whose only sink is a null
 // sink; its monitor is recorded (parec, 48 kHz mono, 10 ms latency) and each
@@ -13,7 +14,11 @@
 // drop-out is a run of 1 ms or more of silence (exact zeros) while the organ
 // holds; a clip is a sample at full scale.
 //
-//   bench_audio_latency [notes]     default 100
+// The spread is p90 - p10 of the note-on to sound times. The output's buffer
+// as granted by the server, its measured latency and the render thread's
+// scheduling are read back from the synthesiser.
+//
+//   bench_audio_latency [notes] [busy loops]     default 100 notes, 2 loops
 
 #include "support/PrivateDesk.h"
 
@@ -26,6 +31,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -46,6 +52,7 @@ std::uint32_t message(int status, int data1, int data2) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const int notes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
+    const int busyLoops = argc > 2 ? std::max(0, std::atoi(argv[2])) : 2;
     if (const QString tool = desk::PrivateDesk::missingTool(); !tool.isEmpty()) {
         std::printf("Audio latency: skipped, %s is not installed\n", qPrintable(tool));
         return 0;
@@ -73,6 +80,12 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     desk::Recorder& recorder = *desk.recorder;
+    std::vector<std::unique_ptr<desk::Child>> busy;
+    for (int i = 0; i < busyLoops; ++i) {
+        busy.push_back(std::make_unique<desk::Child>(desk.environment));
+        busy.back()->process.start(QStringLiteral("sh"),
+                                   {QStringLiteral("-c"), QStringLiteral("while :; do :; done")});
+    }
     synth.sendShortMessage(handle, message(0xC1, 19, 0)); // church organ on channel 2
     synth.sendShortMessage(handle, message(0xC0, 0, 0));  // piano on channel 1
     synth.sendShortMessage(handle, message(0x91, 48, 20));
@@ -92,6 +105,8 @@ int main(int argc, char* argv[]) {
     }
     const double organTo = now();
     desk::waitFor([&] { return recorder.end() > organTo + 0.3; }, 5000);
+    busy.clear();
+    const AudioSinkFigures figures = synth.audioFigures();
     const tone::Recording& r = recorder.recording;
 
     std::vector<double> latency;
@@ -113,6 +128,9 @@ int main(int argc, char* argv[]) {
         for (std::size_t i = at; i < end; ++i)
             if (std::abs(static_cast<int>(r.samples[i])) > 3 * loudest + 64) {
                 latency.push_back(1000.0 * static_cast<double>(i - at) / r.rate);
+                if (std::getenv("BENCH_DEBUG"))
+                    std::printf("  debug: note %zu latency %.2f ms\n", latency.size() - 1,
+                                latency.back());
                 break;
             }
     }
@@ -129,19 +147,30 @@ int main(int argc, char* argv[]) {
             ++clips;
     }
 
-    std::printf("Audio latency of the built-in synthesiser through PulseAudio (%d notes; period "
-                "%d frames x %d):\n",
-                notes, FluidSynthOutput::PeriodFrames, FluidSynthOutput::Periods);
+    const auto ms = [&](int frames) { return 1000.0 * frames / std::max(figures.rate, 1); };
+    std::printf("Audio latency of the built-in synthesiser through PulseAudio (%d notes, %d busy "
+                "loops):\n",
+                notes, busyLoops);
+    std::printf("  stream buffer granted: %d frames (%.1f ms), requests of %d frames (%.1f ms), "
+                "prebuffer %d frames; measured latency %.1f ms; render thread %s\n",
+                figures.bufferFrames, ms(figures.bufferFrames), figures.requestFrames,
+                ms(figures.requestFrames), figures.prebufFrames, figures.latencyMs,
+                figures.priority.c_str());
+    std::printf("  constant hand-off to sound delay %.1f ms; under-runs %d; messages late %d\n",
+                figures.delayMs, figures.underruns, synth.lateMessages());
     if (latency.empty()) {
         std::printf("  no note was found in the recording\n");
         return 1;
     }
-    std::printf("  note-on to sound: median %.1f ms, p99 %.1f ms, min %.1f ms, max %.1f ms; "
-                "%zu of %d notes found\n",
-                percentile(latency, 0.5), percentile(latency, 0.99),
-                *std::min_element(latency.begin(), latency.end()),
+    std::printf("  note-on to sound: median %.1f ms, p10 %.1f, p90 %.1f, p99 %.1f, min %.1f, "
+                "max %.1f ms; %zu of %d notes found\n",
+                percentile(latency, 0.5), percentile(latency, 0.1), percentile(latency, 0.9),
+                percentile(latency, 0.99), *std::min_element(latency.begin(), latency.end()),
                 *std::max_element(latency.begin(), latency.end()), latency.size(), notes);
-    std::printf("  drop-outs (1 ms of silence under a held note): %d; clipped samples: %d\n",
+    std::printf("  spread p90 - p10: %.1f ms (target 3 ms or less)\n",
+                percentile(latency, 0.9) - percentile(latency, 0.1));
+    std::printf("  drop-outs (1 ms of silence under a held note): %d (target 0); clipped samples: "
+                "%d\n",
                 dropOuts, clips);
     return 0;
 }

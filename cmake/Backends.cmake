@@ -34,7 +34,14 @@ endfunction()
 
 # The built-in synthesiser.
 clavitone_backend(FLUIDSYNTH PKG fluidsynth
-    SOURCES FluidSynthOutput.cpp FluidSynthOutput.h FluidHandles.h)
+    SOURCES FluidSynthOutput.cpp FluidSynthOutput.h FluidHandles.h
+            FluidSynthRenderer.cpp FluidSynthRenderer.h
+            FluidSynthDriverSink.cpp FluidSynthDriverSink.h AudioSink.h
+            SynthWorker.cpp SynthWorker.h TimedMessages.cpp TimedMessages.h)
+# The built-in synthesiser's own PulseAudio (or PipeWire) stream; without it the
+# synthesiser plays through FluidSynth's drivers alone.
+clavitone_backend(LIBPULSE PKG libpulse WHEN CLAVITONE_HAVE_FLUIDSYNTH
+    SOURCES PulseAudioSink.cpp PulseAudioSink.h RenderPriority.cpp RenderPriority.h)
 # System MIDI ports (ALSA, JACK, Windows multimedia).
 clavitone_backend(RTMIDI PKG rtmidi
     SOURCES RtMidiOutput.cpp RtMidiOutput.h MidiSystems.cpp MidiSystems.h

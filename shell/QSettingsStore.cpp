@@ -11,6 +11,13 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+
+#include <memory>
+#include <type_traits>
+#endif
+
 namespace {
 
 // How long a save waits for another copy of the program to finish its own.
@@ -55,9 +62,32 @@ void writeIniFile(const QString& path, const QString& section, const QString& ke
         throw Failure::pathFileAccessError();
 }
 
+// Where the entries live in the registry on Windows.
+const QString CurrentUser = QStringLiteral("HKEY_CURRENT_USER\\");
+const QString SettingsKey = QStringLiteral("Software\\VB and VBA Program Settings\\");
+
 #ifdef Q_OS_WIN
+using RegistryKey = std::unique_ptr<std::remove_pointer_t<HKEY>, decltype(&RegCloseKey)>;
+
+// Whether a key below HKEY_CURRENT_USER exists. It is opened only to read, so
+// asking creates nothing (QSettings opens its key for writing and creates it,
+// and every missing key above it, even to read).
+bool registryKeyExists(const QString& pathBelowCurrentUser) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER,
+                      reinterpret_cast<const wchar_t*>(pathBelowCurrentUser.utf16()), 0, KEY_READ,
+                      &opened) != ERROR_SUCCESS)
+        return false;
+    const RegistryKey key(opened, &RegCloseKey);
+    return true;
+}
+
 QString readRegistry(const QString& location, const QString& section, const QString& key,
                      int defaultValue) {
+    // Without the section's key there is no entry, and QSettings is not let
+    // near the registry.
+    if (!registryKeyExists(location.mid(CurrentUser.size()) + QLatin1Char('\\') + section))
+        return QString::number(defaultValue);
     QSettings store(location, QSettings::NativeFormat);
     store.beginGroup(section);
     if (!store.contains(key))
@@ -98,8 +128,7 @@ bool QSettingsStore::inRegistry() const {
 
 QString QSettingsStore::location(const QString& application) const {
     if (inRegistry())
-        return QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") +
-               application;
+        return CurrentUser + SettingsKey + application;
     const QString folder =
         folder_.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
                           : folder_;

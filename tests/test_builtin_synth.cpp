@@ -3,7 +3,9 @@
 
 #include "midi/backends/SoundfontSearch.h"
 #ifdef CLAVITONE_HAVE_FLUIDSYNTH
+#include "midi/backends/FluidHandles.h"
 #include "midi/backends/FluidSynthOutput.h"
+#include "midi/backends/FluidSynthRenderer.h"
 #endif
 
 #include <QTemporaryDir>
@@ -287,6 +289,58 @@ private slots:
         output.sendShortMessage(handle, noteOn(0, 69, 100));
         QVERIFY(peakOf(output.render(output.sampleRate() / 4)) < Silence);
         output.close(handle);
+    }
+
+    // A message sounds at the frame its hand-off maps to, whatever the block
+    // it falls in: hand-off time plus the delay, counted from the time the
+    // first frame is heard. FluidSynth starts voices on its 64-frame grid.
+    void aNoteSoundsAtItsFrame_data() {
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<int>("blockFrames");
+        QTest::newRow("110 ms, blocks of 441 frames") << 110 << 441;
+        QTest::newRow("60 ms, blocks of 1000 frames") << 60 << 1000;
+        QTest::newRow("230 ms, blocks of 64 frames") << 230 << 64;
+    }
+    void aNoteSoundsAtItsFrame() {
+        QFETCH(int, delayMs);
+        QFETCH(int, blockFrames);
+        FluidSettings settings(new_fluid_settings());
+        fluid_settings_setint(settings.get(), "synth.midi-channels",
+                              FluidSynthRenderer::SynthChannels);
+        FluidSynth synth(new_fluid_synth(settings.get()));
+        QVERIFY(fluid_synth_sfload(synth.get(),
+                                   firstReadableFile(generalMidiSoundfontCandidates("")).c_str(),
+                                   1) != FLUID_FAILED);
+        constexpr int Rate = 44100;
+        SynthWorker worker;
+        FluidSynthRenderer renderer(synth.get(), Rate, worker);
+        renderer.setLoaded(true);
+
+        RenderTiming timing;
+        timing.rate = Rate;
+        timing.delayNs = std::int64_t{delayMs} * 1'000'000;
+        const std::int64_t before = steadyNanoseconds();
+        renderer.send(noteOn(0, 69, 100));
+        const std::int64_t after = steadyNanoseconds();
+        timing.firstFrameHeardNs = after;
+        std::vector<float> sound(static_cast<std::size_t>(Rate / 2) * 2);
+        for (int done = 0; done < Rate / 2; done += blockFrames) {
+            const int frames = std::min(blockFrames, Rate / 2 - done);
+            renderer.renderAudio(sound.data() + 2 * done, frames, timing);
+            timing.firstFrameHeardNs += std::int64_t{frames} * 1'000'000'000 / Rate;
+        }
+        const auto first = std::find_if(sound.begin(), sound.end(),
+                                        [](float s) { return std::fabs(s) > Silence; });
+        QVERIFY(first != sound.end());
+        const auto frame = (first - sound.begin()) / 2;
+        const auto earliest = (before - after) * Rate / 1'000'000'000 + delayMs * Rate / 1000;
+        // The grid, and the first few samples of the attack below silence.
+        const auto latest = delayMs * Rate / 1000 + 64 + 32;
+        QVERIFY2(
+            frame >= earliest && frame <= latest,
+            qPrintable(
+                QStringLiteral("frame %1, not in %2..%3").arg(frame).arg(earliest).arg(latest)));
+        QCOMPARE(renderer.lateMessages(), 0);
     }
 
     void closedOutputIgnoresSendsAndOpensAgain() {

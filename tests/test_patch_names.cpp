@@ -192,6 +192,9 @@ private slots:
     void programFolderResolvesLinks() {
         QTemporaryDir base;
         QVERIFY(base.isValid());
+#ifndef Q_OS_WIN
+        // On Windows QFile::link makes a shell shortcut, which names no folder
+        // to the file system; a program started through one has its real folder.
         const QString real = base.filePath(QStringLiteral("real"));
         const QString link = base.filePath(QStringLiteral("link"));
         QVERIFY(QDir().mkdir(real));
@@ -200,6 +203,7 @@ private slots:
 
         QCOMPARE(resolvedFolder(link), canonical);
         QCOMPARE(resolvedFolder(link + QStringLiteral("/")), canonical);
+#endif
         QCOMPARE(resolvedFolder(base.filePath(QStringLiteral("gone/"))),
                  QDir::cleanPath(base.filePath(QStringLiteral("gone"))));
         const QString folder = programFolder();

@@ -11,7 +11,13 @@
 
 #include <csignal>
 #include <functional>
+#include <optional>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#else
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -66,6 +72,49 @@ int saveMany(const QString& folder, const QString& key, int count) {
     return 0;
 }
 
+#ifdef Q_OS_WIN
+// An application name of this test's own in the registry, so that the
+// program's own settings stay as they are.
+QString registryTestApplication() {
+    return QStringLiteral("KestraneTest%1").arg(QCoreApplication::applicationPid());
+}
+
+QString registryPath(const QString& application, const QString& section = {}) {
+    QString path = QStringLiteral("Software\\VB and VBA Program Settings\\") + application;
+    if (!section.isEmpty())
+        path += QLatin1Char('\\') + section;
+    return path;
+}
+
+const wchar_t* wide(const QString& text) {
+    return reinterpret_cast<const wchar_t*>(text.utf16());
+}
+
+bool registryKeyExists(const QString& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, wide(path), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// The value as the registry holds it, when it is a string (REG_SZ).
+std::optional<QString> registryString(const QString& path, const QString& name) {
+    wchar_t buffer[64];
+    DWORD size = sizeof buffer;
+    if (RegGetValueW(HKEY_CURRENT_USER, wide(path), wide(name), RRF_RT_REG_SZ, nullptr, buffer,
+                     &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return QString::fromWCharArray(buffer);
+}
+
+// Removes the test application's key when the test ends, however it ends.
+struct RegistryCleanUp {
+    QString application;
+    ~RegistryCleanUp() { RegDeleteTreeW(HKEY_CURRENT_USER, wide(registryPath(application))); }
+};
+#endif
+
 } // namespace
 
 class TestSettingsStore : public QObject {
@@ -84,6 +133,9 @@ private slots:
     void fullDiskLeavesTheOldFile();
     void twoCopiesSavingAtOnce();
     void locationIsTheUsersConfigurationFolder();
+    void registryReadCreatesNothing_data();
+    void registryReadCreatesNothing();
+    void registrySaveIsAStringValue();
 };
 
 void TestSettingsStore::missingEntryGivesDefaultAndCreatesNothing_data() {
@@ -168,6 +220,9 @@ void TestSettingsStore::saveKeepsWhatOthersWrote() {
 // A settings file kept elsewhere and linked into the configuration folder
 // stays linked: the save goes to the file the link names.
 void TestSettingsStore::saveThroughALinkKeepsTheLink() {
+#ifdef Q_OS_WIN
+    QSKIP("QFile::link makes a shell shortcut on Windows, which opening a file does not follow");
+#endif
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("config"))));
@@ -187,8 +242,10 @@ void TestSettingsStore::failedSaveIsReportedAndChangesNothing_data() {
     QTest::addColumn<bool>("fileAsFolder");
     QTest::addColumn<bool>("folderAsFile");
 
-    // /proc takes no new files, not even from root.
+#ifndef Q_OS_WIN
+    // /proc takes no new files, not even from root (Windows has no such folder).
     QTest::newRow("folder that takes no files") << QStringLiteral("/proc") << false << false;
+#endif
     QTest::newRow("file where the folder should be") << QString() << true << false;
     QTest::newRow("folder where the file should be") << QString() << false << true;
 }
@@ -231,6 +288,9 @@ void TestSettingsStore::unreadableStoreIsReported() {
 // A file size limit stands in for a full disk: the new file cannot be written
 // out, so the save fails and the old file stays as it was.
 void TestSettingsStore::fullDiskLeavesTheOldFile() {
+#ifdef Q_OS_WIN
+    QSKIP("Windows has no per-process file size limit to stand in for a full disk");
+#else
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString file = dir.filePath(QStringLiteral("Kestrane.conf"));
@@ -253,6 +313,7 @@ void TestSettingsStore::fullDiskLeavesTheOldFile() {
     QCOMPARE(failure, QStringLiteral("Path/File access error"));
     QCOMPARE(contentOf(file), old);
     QCOMPARE(namesIn(dir.path()), QStringList{QStringLiteral("Kestrane.conf")});
+#endif
 }
 
 // Two copies of the program saving at the same time: the last save of an
@@ -294,6 +355,9 @@ void TestSettingsStore::twoCopiesSavingAtOnce() {
 }
 
 void TestSettingsStore::locationIsTheUsersConfigurationFolder() {
+#ifdef Q_OS_WIN
+    QSKIP("The store is in the registry on Windows (registry tests below)");
+#else
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
@@ -305,6 +369,65 @@ void TestSettingsStore::locationIsTheUsersConfigurationFolder() {
     QCOMPARE(location, dir.filePath(QStringLiteral("Kestrane.conf")));
     QCOMPARE(contentOf(dir.filePath(QStringLiteral("Kestrane.conf"))),
              QByteArray("[Clavitone]\nPan=64\n"));
+#endif
+}
+
+void TestSettingsStore::registryReadCreatesNothing_data() {
+    QTest::addColumn<QStringList>("saved"); // "section/key" entries stored before the read
+
+    QTest::newRow("nothing stored") << QStringList{};
+    QTest::newRow("other section only") << QStringList{QStringLiteral("Other/Channel")};
+    QTest::newRow("section without the entry") << QStringList{QStringLiteral("Clavitone/Pan")};
+}
+
+// Reading a missing entry gives the default and creates no key, neither the
+// application's nor the section's.
+void TestSettingsStore::registryReadCreatesNothing() {
+#ifndef Q_OS_WIN
+    QSKIP("The registry is Windows' own");
+#else
+    QFETCH(QStringList, saved);
+    const QString app = registryTestApplication();
+    const RegistryCleanUp cleanUp{app};
+    QSettingsStore store;
+    for (const QString& entry : saved)
+        store.SaveSetting(app, entry.section(u'/', 0, 0), entry.section(u'/', 1),
+                          QStringLiteral("7"));
+    const bool appBefore = registryKeyExists(registryPath(app));
+    const bool sectionBefore = registryKeyExists(registryPath(app, Section));
+    QCOMPARE(appBefore, !saved.isEmpty());
+
+    QCOMPARE(store.GetSetting(app, Section, QStringLiteral("Channel"), 13), QStringLiteral("13"));
+    QCOMPARE(QSettingsStore().GetSetting(app, Section, QStringLiteral("Channel"), -5),
+             QStringLiteral("-5"));
+
+    QCOMPARE(registryKeyExists(registryPath(app)), appBefore);
+    QCOMPARE(registryKeyExists(registryPath(app, Section)), sectionBefore);
+#endif
+}
+
+// A save lands as a string value in the application's section key, where a
+// fresh store reads it back.
+void TestSettingsStore::registrySaveIsAStringValue() {
+#ifndef Q_OS_WIN
+    QSKIP("The registry is Windows' own");
+#else
+    const QString app = registryTestApplication();
+    const RegistryCleanUp cleanUp{app};
+    QSettingsStore store;
+    QCOMPARE(store.location(app),
+             QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + app);
+
+    store.SaveSetting(app, Section, QStringLiteral("Channel"), QStringLiteral("5"));
+    store.SaveSetting(app, Section, QStringLiteral("Pan"), QString());
+    QCOMPARE(registryString(registryPath(app, Section), QStringLiteral("Channel")),
+             std::optional<QString>(QStringLiteral("5")));
+    QCOMPARE(registryString(registryPath(app, Section), QStringLiteral("Pan")),
+             std::optional<QString>(QString()));
+    QCOMPARE(QSettingsStore().GetSetting(app, Section, QStringLiteral("Channel"), 13),
+             QStringLiteral("5"));
+    QCOMPARE(QSettingsStore().GetSetting(app, Section, QStringLiteral("Pan"), 13), QString());
+#endif
 }
 
 int main(int argc, char** argv) {

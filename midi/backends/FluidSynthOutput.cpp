@@ -1,100 +1,33 @@
 #include "midi/backends/FluidSynthOutput.h"
 
 #include "midi/backends/FluidHandles.h"
-#include "midi/backends/PeakLimiter.h"
+#include "midi/backends/FluidSynthDriverSink.h"
+#include "midi/backends/FluidSynthRenderer.h"
 #include "midi/backends/SoundServers.h"
 #include "midi/backends/SoundfontSearch.h"
-#include "midi/backends/SynthCommand.h"
+#include "midi/backends/SynthWorker.h"
+#ifdef CLAVITONE_HAVE_LIBPULSE
+#include "midi/backends/PulseAudioSink.h"
+#endif
 
-#include <algorithm>
-#include <cstdlib>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <utility>
 
-#include <unistd.h>
-
-namespace {
-
-// Messages kept while the soundfont loads; a player mashing keys for the
-// fraction of a second that takes comes nowhere near it.
-constexpr std::size_t MaxPendingMessages = 4096;
-
-void play(fluid_synth_t* synth, std::uint32_t message) {
-    const auto command = synthCommandFor(message);
-    if (!command)
-        return;
-    switch (command->kind) {
-    case SynthCommand::Kind::NoteOn:
-        fluid_synth_noteon(synth, command->channel, command->data1, command->data2);
-        break;
-    case SynthCommand::Kind::ControlChange:
-        fluid_synth_cc(synth, command->channel, command->data1, command->data2);
-        break;
-    case SynthCommand::Kind::ProgramChange:
-        fluid_synth_program_change(synth, command->channel, command->data1);
-        break;
-    }
-}
-
-// Makes the sound: the synthesiser's voices and effects, then the limiter.
-// Runs on the audio driver's thread, or on the caller's for render().
-class Renderer {
-public:
-    fluid_synth_t* synth = nullptr;
-    PeakLimiter limiter{44100};
-
-    int render(int frames, float* left, float* right) {
-        std::fill_n(left, frames, 0.0f);
-        std::fill_n(right, frames, 0.0f);
-        // Reverb and chorus go into the same two buffers as the dry voices.
-        float* stereo[] = {left, right};
-        if (fluid_synth_process(synth, frames, 2, stereo, 2, stereo) != FLUID_OK)
-            return FLUID_FAILED;
-        limiter.process(stereo, 2, frames);
-        return FLUID_OK;
-    }
-
-    // The audio driver's callback.
-    static int renderForDriver(void* data, int frames, int effectCount, float* effects[],
-                               int outputCount, float* outputs[]) {
-        for (int i = 0; i < effectCount; ++i)
-            std::fill_n(effects[i], frames, 0.0f);
-        for (int i = 2; i < outputCount; ++i)
-            std::fill_n(outputs[i], frames, 0.0f);
-        if (outputCount < 2)
-            return FLUID_FAILED;
-        return static_cast<Renderer*>(data)->render(frames, outputs[0], outputs[1]);
-    }
-};
-
-} // namespace
 
 struct FluidSynthOutput::Engine {
     Engine() = default;
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
-    // The loader must be done before anything it uses goes.
-    ~Engine() {
-        if (loader.joinable())
-            loader.join();
-    }
+    // The worker's jobs use everything else: it ends first.
+    ~Engine() { worker.stop(); }
 
-    // Declared so that the driver stops before the synthesiser goes, and the
-    // synthesiser before its settings.
+    // Declared so that the sound stops first, then the worker (whose jobs use
+    // the renderer and the synthesiser), then the synthesiser, then its settings.
     FluidSettings settings;
     FluidSynth synth;
-    Renderer renderer;
-    FluidAudioDriver driver;
-    std::string driverName;
+    std::unique_ptr<FluidSynthRenderer> renderer;
+    SynthWorker worker;
+    std::unique_ptr<AudioSink> sink;
     int sampleRate = 0;
-
-    std::mutex mutex; // guards the three below
-    bool loaded = false;
-    bool usable = false;
-    std::vector<std::uint32_t> pending;
-    std::thread loader;
 };
 
 namespace {
@@ -113,26 +46,24 @@ void configure(fluid_settings_t* settings) {
     // Samples are read when an instrument is chosen, not the whole soundfont
     // at start: the GM soundfont is about 150 MB.
     fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setint(settings, "synth.midi-channels", FluidSynthRenderer::SynthChannels);
     fluid_settings_setint(settings, "audio.period-size", FluidSynthOutput::PeriodFrames);
     fluid_settings_setint(settings, "audio.periods", FluidSynthOutput::Periods);
 }
 
-// Tries the drivers in order and keeps the first that starts.
-FluidAudioDriver startAudioDriver(fluid_settings_t* settings, Renderer& renderer,
-                                  std::string& name) {
+// Our own PulseAudio stream where a server runs, else FluidSynth's drivers in
+// an order that never starts a sound server.
+std::unique_ptr<AudioSink> startSink(fluid_settings_t* settings, AudioSource& source, int rate) {
+    const unsigned userId = processUserId();
+    const bool pulseRunning = pulseAudioServerRunning(processEnvironment, userId);
+#ifdef CLAVITONE_HAVE_LIBPULSE
+    if (pulseRunning)
+        if (auto sink = PulseAudioSink::connect(source, rate, "Clavitone"))
+            return sink;
+#endif
     const bool jackRunning = jackServerRunsNow();
-    const auto order =
-        audioDriverOrder(pulseAudioServerRunning(processEnvironment, ::getuid()), jackRunning);
-    for (const auto& driver : order) {
-        fluid_settings_setstr(settings, "audio.driver", driver.c_str());
-        FluidAudioDriver started(
-            new_fluid_audio_driver2(settings, &Renderer::renderForDriver, &renderer));
-        if (started) {
-            name = driver;
-            return started;
-        }
-    }
-    return {};
+    return FluidSynthDriverSink::start(settings, source, rate,
+                                       audioDriverOrder(pulseRunning, jackRunning));
 }
 
 } // namespace
@@ -171,69 +102,51 @@ MidiHandle FluidSynthOutput::open() {
     double rate = 0.0;
     fluid_settings_getnum(engine->settings.get(), "synth.sample-rate", &rate);
     engine->sampleRate = static_cast<int>(rate);
-    engine->renderer.synth = engine->synth.get();
-    engine->renderer.limiter = PeakLimiter(engine->sampleRate);
+    // The loading channel of the percussion channel loads drum kits.
+    fluid_synth_set_channel_type(engine->synth.get(), 9 + FluidSynthRenderer::LoadingChannelOffset,
+                                 CHANNEL_TYPE_DRUM);
+    engine->renderer = std::make_unique<FluidSynthRenderer>(engine->synth.get(), engine->sampleRate,
+                                                            engine->worker);
 
     if (options_.playThroughDevice) {
-        engine->driver =
-            startAudioDriver(engine->settings.get(), engine->renderer, engine->driverName);
-        if (!engine->driver)
+        engine->sink = startSink(engine->settings.get(), *engine->renderer, engine->sampleRate);
+        if (!engine->sink)
             return 0;
     }
-    engine_ = std::move(engine);
-    load(soundfont);
-    return handle();
-}
 
-void FluidSynthOutput::load(std::string soundfont) {
-    Engine& engine = *engine_;
-    const auto loadAndCatchUp = [&engine, soundfont = std::move(soundfont)] {
-        // FluidSynth does not load its default soundfont by itself. Only the
-        // presets in use are read now; the rest when they are chosen.
-        const bool usable = fluid_synth_sfload(engine.synth.get(), soundfont.c_str(),
-                                               /*reset_presets=*/1) != FLUID_FAILED;
-        std::lock_guard lock(engine.mutex);
-        if (usable)
-            for (std::uint32_t message : engine.pending)
-                play(engine.synth.get(), message);
-        engine.pending.clear();
-        engine.pending.shrink_to_fit();
-        engine.usable = usable;
-        engine.loaded = true;
-    };
-    try {
-        engine.loader = std::thread(loadAndCatchUp);
-    } catch (const std::system_error&) {
-        // No thread to spare: load here, which only makes opening slower.
-        loadAndCatchUp();
-    }
+    // FluidSynth does not load its default soundfont by itself. Only the
+    // presets in use are read now; the rest when they are chosen.
+    Engine& loading = *engine;
+    engine->worker.run([&loading, soundfont] {
+        bool usable = false;
+        {
+            std::lock_guard lock(loading.renderer->synthGuard());
+            usable = fluid_synth_sfload(loading.synth.get(), soundfont.c_str(),
+                                        /*reset_presets=*/1) != FLUID_FAILED;
+        }
+        loading.renderer->setLoaded(usable);
+        // Messages sent meanwhile wait to be played.
+        if (loading.sink)
+            loading.sink->wake();
+    });
+    engine_ = std::move(engine);
+    return handle();
 }
 
 void FluidSynthOutput::sendShortMessage(MidiHandle handle, std::uint32_t message) {
     if (!engine_ || handle != this->handle())
         return;
-    std::lock_guard lock(engine_->mutex);
-    if (!engine_->loaded) {
-        if (engine_->pending.size() < MaxPendingMessages)
-            engine_->pending.push_back(message);
-        return;
-    }
-    if (engine_->usable)
-        play(engine_->synth.get(), message);
+    engine_->renderer->send(message);
+    if (engine_->sink)
+        engine_->sink->wake();
 }
 
 bool FluidSynthOutput::isReady() const {
-    if (!engine_)
-        return false;
-    std::lock_guard lock(engine_->mutex);
-    return engine_->usable;
+    return engine_ && engine_->renderer->usable();
 }
 
 bool FluidSynthOutput::isLoading() const {
-    if (!engine_)
-        return false;
-    std::lock_guard lock(engine_->mutex);
-    return !engine_->loaded;
+    return engine_ && !engine_->renderer->loaded();
 }
 
 void FluidSynthOutput::close(MidiHandle handle) {
@@ -242,17 +155,13 @@ void FluidSynthOutput::close(MidiHandle handle) {
 }
 
 std::vector<float> FluidSynthOutput::render(int frames) {
-    if (!engine_ || engine_->driver || frames <= 0)
+    if (!engine_ || engine_->sink || frames <= 0)
         return {};
-    std::vector<float> left(static_cast<std::size_t>(frames));
-    std::vector<float> right(left.size());
-    if (engine_->renderer.render(frames, left.data(), right.data()) != FLUID_OK)
-        return {};
-    std::vector<float> sound(left.size() * 2);
-    for (std::size_t i = 0; i < left.size(); ++i) {
-        sound[2 * i] = left[i];
-        sound[2 * i + 1] = right[i];
-    }
+    std::vector<float> sound(static_cast<std::size_t>(frames) * 2);
+    RenderTiming timing;
+    timing.rate = engine_->sampleRate;
+    timing.immediate = true;
+    engine_->renderer->renderAudio(sound.data(), frames, timing);
     return sound;
 }
 
@@ -261,5 +170,13 @@ int FluidSynthOutput::sampleRate() const {
 }
 
 std::string FluidSynthOutput::audioDriver() const {
-    return engine_ ? engine_->driverName : "";
+    return engine_ && engine_->sink ? engine_->sink->name() : "";
+}
+
+AudioSinkFigures FluidSynthOutput::audioFigures() const {
+    return engine_ && engine_->sink ? engine_->sink->figures() : AudioSinkFigures{};
+}
+
+int FluidSynthOutput::lateMessages() const {
+    return engine_ ? engine_->renderer->lateMessages() : 0;
 }

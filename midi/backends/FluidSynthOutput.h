@@ -1,5 +1,6 @@
 #pragma once
 
+#include "midi/backends/AudioSink.h"
 #include "shell/MidiOutDevice.h"
 
 #include <memory>
@@ -7,13 +8,17 @@
 #include <vector>
 
 // The built-in General MIDI synthesiser: FluidSynth with a GM soundfont,
-// playing through the first audio driver that works. Without a soundfont or
-// an audio device open() gives 0 and the program runs silently.
+// playing through a PulseAudio stream of its own where a server runs, else
+// through the first of FluidSynth's audio drivers that works. Without a
+// soundfont or an audio device open() gives 0 and the program runs silently.
 //
-// A limiter after the synthesiser keeps loud instruments and big chords below
-// full scale. The soundfont is read on a thread of its own so that opening does not hold
-// the window back; messages sent meanwhile are kept and played, in order, as
-// soon as it is in.
+// Every message sounds a constant delay after it was sent (the output's
+// buffer and a margin), at the very frame, so the rhythm played is the rhythm
+// heard. A limiter after the synthesiser keeps loud instruments and big
+// chords below full scale. The soundfont, and the samples of an instrument
+// chosen later, are read on a worker thread, so that neither opening nor a
+// program change holds the window or the sound back; messages sent meanwhile
+// are kept and played, in order, as soon as what they need is in.
 class FluidSynthOutput : public MidiOutDevice {
 public:
     // Output level (FluidSynth's default is 0.2). With the GM piano a note at
@@ -21,9 +26,8 @@ public:
     // near -3 dBFS, below the limiter. Bright leads and pads would go up to
     // +18 dBFS at this level; the limiter takes them down.
     static constexpr double Gain = 0.8;
-    // Audio buffering: two periods of 1024 frames, at most 46 ms at 44.1 kHz.
-    // On a busy two-core machine through PulseAudio, 512 frames and less still
-    // dropped out; 1024 played cleanly.
+    // Buffering of FluidSynth's own drivers (used without a PulseAudio
+    // server): two periods of 1024 frames, at most 46 ms at 44.1 kHz.
     static constexpr int PeriodFrames = 1024;
     static constexpr int Periods = 2;
 
@@ -58,12 +62,15 @@ public:
     int sampleRate() const;
     // The audio driver in use ("pulseaudio", "alsa", ...); empty without one.
     std::string audioDriver() const;
+    // The output's buffer, latency and delay as granted and measured.
+    AudioSinkFigures audioFigures() const;
+    // Messages that sounded later than their constant delay.
+    int lateMessages() const;
 
 private:
     struct Engine;
 
     MidiHandle handle() const;
-    void load(std::string soundfont);
 
     Options options_;
     std::unique_ptr<Engine> engine_;

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "midi/backends/AudioSink.h"
+#include "midi/backends/PeakLimiter.h"
+#include "midi/backends/SynthWorker.h"
+#include "midi/backends/TimedMessages.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include <fluidsynth.h>
+
+// Makes the built-in synthesiser's sound: plays each message at the frame
+// that its hand-off time maps to (the hand-off plus a constant delay), splitting
+// the rendering at every message, then limits the peaks.
+//
+// Threads: messages come from the sending thread through a queue; slow work
+// (the soundfont, instrument samples) runs on the worker and holds
+// `synthGuard` meanwhile. The render thread never waits for it: it keeps
+// rendering the voices it has and plays messages once the worker is out.
+class FluidSynthRenderer : public AudioSource {
+public:
+    // Channels 16..31 of the synthesiser load the instrument that channel
+    // (n - 16) is about to take, away from the render thread.
+    static constexpr int LoadingChannelOffset = 16;
+    static constexpr int SynthChannels = 32;
+
+    FluidSynthRenderer(fluid_synth_t* synth, int rate, SynthWorker& worker);
+
+    // Hands a message over, stamped with the moment; from the sending thread.
+    void send(std::uint32_t message);
+    // The soundfont is in (usable or not); from the worker.
+    void setLoaded(bool usable);
+    bool loaded() const { return loaded_.load(); }
+    bool usable() const { return usable_.load(); }
+    // Held by the worker while it is inside the synthesiser.
+    std::mutex& synthGuard() { return synthGuard_; }
+
+    bool renderAudio(float* stereo, int frames, const RenderTiming& timing) override;
+    bool hasWork() const override { return !incoming_.empty(); }
+
+    // Messages played later than their time, since the start.
+    int lateMessages() const { return late_.load(); }
+
+private:
+    void play(const TimedMessage& message);
+    void renderFrames(float* stereo, int frames);
+
+    fluid_synth_t* synth_;
+    SynthWorker& worker_;
+    PeakLimiter limiter_;
+    std::mutex synthGuard_;
+    TimedMessages incoming_;
+    std::atomic<bool> loaded_{false};
+    std::atomic<bool> usable_{false};
+    std::atomic<int> late_{0};
+
+    // Render thread only.
+    std::vector<TimedMessage> due_;
+    std::vector<float> left_;
+    std::vector<float> right_;
+};

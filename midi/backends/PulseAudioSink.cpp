@@ -1,0 +1,298 @@
+#include "midi/backends/PulseAudioSink.h"
+
+#include "midi/backends/RenderPriority.h"
+#include "midi/backends/TimedMessages.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::size_t FrameBytes = 2 * sizeof(float);
+
+std::uint32_t bytesOf(int milliseconds, int rate) {
+    return static_cast<std::uint32_t>(static_cast<std::int64_t>(rate) * milliseconds / 1000) *
+           FrameBytes;
+}
+
+int framesOf(std::uint32_t bytes) {
+    return static_cast<int>(bytes / FrameBytes);
+}
+
+// Holds the mainloop's lock for a scope, from a thread other than the mainloop's.
+class MainloopLock {
+public:
+    explicit MainloopLock(pa_threaded_mainloop* mainloop) : mainloop_(mainloop) {
+        pa_threaded_mainloop_lock(mainloop_);
+    }
+    ~MainloopLock() { pa_threaded_mainloop_unlock(mainloop_); }
+    MainloopLock(const MainloopLock&) = delete;
+    MainloopLock& operator=(const MainloopLock&) = delete;
+
+private:
+    pa_threaded_mainloop* mainloop_;
+};
+
+} // namespace
+
+void PulseAudioSink::ReleaseMainloop::operator()(pa_threaded_mainloop* mainloop) const {
+    pa_threaded_mainloop_stop(mainloop);
+    pa_threaded_mainloop_free(mainloop);
+}
+
+void PulseAudioSink::ReleaseContext::operator()(pa_context* context) const {
+    pa_context_set_state_callback(context, nullptr, nullptr);
+    pa_context_disconnect(context);
+    pa_context_unref(context);
+}
+
+void PulseAudioSink::ReleaseStream::operator()(pa_stream* stream) const {
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    pa_stream_set_write_callback(stream, nullptr, nullptr);
+    pa_stream_set_underflow_callback(stream, nullptr, nullptr);
+    pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+}
+
+PulseAudioSink::PulseAudioSink(AudioSource& source, int rate) : source_(source), rate_(rate) {
+    figures_.rate = rate;
+    figures_.asleep = true;
+}
+
+std::unique_ptr<PulseAudioSink> PulseAudioSink::connect(AudioSource& source, int rate,
+                                                        const std::string& clientName) {
+    std::unique_ptr<PulseAudioSink> sink(new PulseAudioSink(source, rate));
+    if (!sink->start(clientName))
+        return nullptr;
+    return sink;
+}
+
+PulseAudioSink::~PulseAudioSink() {
+    if (!mainloop_)
+        return;
+    {
+        MainloopLock lock(mainloop_.get());
+        stream_.reset();
+        context_.reset();
+    }
+    mainloop_.reset();
+}
+
+bool PulseAudioSink::start(const std::string& clientName) {
+    mainloop_.reset(pa_threaded_mainloop_new());
+    if (!mainloop_)
+        return false;
+    context_.reset(
+        pa_context_new(pa_threaded_mainloop_get_api(mainloop_.get()), clientName.c_str()));
+    if (!context_)
+        return false;
+    pa_context_set_state_callback(context_.get(), &PulseAudioSink::contextChanged, this);
+    // Never start a server: only one that runs is wanted.
+    if (pa_context_connect(context_.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        return false;
+    if (pa_threaded_mainloop_start(mainloop_.get()) < 0)
+        return false;
+    MainloopLock lock(mainloop_.get());
+    for (;;) {
+        const pa_context_state_t state = pa_context_get_state(context_.get());
+        if (state == PA_CONTEXT_READY)
+            return true;
+        if (!PA_CONTEXT_IS_GOOD(state))
+            return false;
+        pa_threaded_mainloop_wait(mainloop_.get());
+    }
+}
+
+void PulseAudioSink::contextChanged(pa_context*, void* self) {
+    pa_threaded_mainloop_signal(static_cast<PulseAudioSink*>(self)->mainloop_.get(), 0);
+}
+
+void PulseAudioSink::wake() {
+    if (!asleep_.load() || !mainloop_)
+        return;
+    MainloopLock lock(mainloop_.get());
+    if (asleep_.load())
+        openStream();
+}
+
+std::int64_t PulseAudioSink::delayNs() const {
+    return static_cast<std::int64_t>(bufferMs_ + MarginMs) * 1'000'000;
+}
+
+void PulseAudioSink::openStream() {
+    if (!context_ || pa_context_get_state(context_.get()) != PA_CONTEXT_READY)
+        return;
+    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate_), 2};
+    stream_.reset(pa_stream_new(context_.get(), "Clavitone", &spec, nullptr));
+    if (!stream_)
+        return;
+    pa_stream_set_state_callback(stream_.get(), &PulseAudioSink::streamChanged, this);
+    pa_stream_set_write_callback(stream_.get(), &PulseAudioSink::writeRequested, this);
+    pa_stream_set_underflow_callback(stream_.get(), &PulseAudioSink::underflowed, this);
+    pa_buffer_attr attributes{};
+    attributes.maxlength = static_cast<std::uint32_t>(-1);
+    attributes.tlength = bytesOf(bufferMs_, rate_);
+    attributes.prebuf = bytesOf(RequestMs, rate_);
+    attributes.minreq = bytesOf(RequestMs, rate_);
+    attributes.fragsize = static_cast<std::uint32_t>(-1);
+    // The buffer asked for is what we keep queued in the server; the latency
+    // to the sound is measured, interpolated between the server's reports.
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
+    if (pa_stream_connect_playback(stream_.get(), nullptr, &attributes, flags, nullptr, nullptr) <
+        0) {
+        stream_.reset();
+        return;
+    }
+    framesWritten_ = 0;
+    quietFrames_ = 0;
+    measurements_ = 0;
+    asleep_.store(false);
+    figures_.asleep = false;
+}
+
+void PulseAudioSink::closeStream() {
+    stream_.reset();
+    asleep_.store(true);
+    figures_.asleep = true;
+}
+
+void PulseAudioSink::streamChanged(pa_stream* stream, void* data) {
+    auto* self = static_cast<PulseAudioSink*>(data);
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state == PA_STREAM_READY)
+        self->readBack();
+    else if (state == PA_STREAM_FAILED) {
+        // The next message tries a new stream.
+        self->streamFailed_ = true;
+        self->sleepSoon();
+    }
+}
+
+void PulseAudioSink::readBack() {
+    if (const pa_buffer_attr* granted = pa_stream_get_buffer_attr(stream_.get())) {
+        figures_.bufferFrames = framesOf(granted->tlength);
+        figures_.requestFrames = framesOf(granted->minreq);
+        figures_.prebufFrames = framesOf(granted->prebuf);
+    }
+    figures_.delayMs = static_cast<double>(delayNs()) / 1e6;
+}
+
+void PulseAudioSink::writeRequested(pa_stream*, std::size_t bytes, void* self) {
+    static_cast<PulseAudioSink*>(self)->write(bytes);
+}
+
+void PulseAudioSink::write(std::size_t bytes) {
+    if (!priorityRaised_) {
+        figures_.priority = raiseRenderPriority();
+        priorityRaised_ = true;
+    }
+    pa_stream* stream = stream_.get();
+    const std::int64_t now = steadyNanoseconds();
+    // Where the first new frame is heard: now plus what is queued ahead of it.
+    pa_usec_t latency = 0;
+    int negative = 0;
+    if (pa_stream_get_latency(stream, &latency, &negative) == 0) {
+        const double measured = negative ? 0.0 : static_cast<double>(latency) * 1000.0;
+        figures_.latencyMs = measured / 1e6;
+        const double base =
+            static_cast<double>(now) + measured - static_cast<double>(framesWritten_) * 1e9 / rate_;
+        // A running mean at first, then a slow follower: the server's reports
+        // jitter by a millisecond or so, the clocks drift by far less.
+        ++measurements_;
+        const double weight = 1.0 / std::min(measurements_, 32);
+        heardBaseNs_ = measurements_ == 1 ? base : heardBaseNs_ + (base - heardBaseNs_) * weight;
+    }
+    RenderTiming timing;
+    timing.rate = rate_;
+    timing.delayNs = delayNs();
+    timing.firstFrameHeardNs =
+        measurements_ > 0 ? static_cast<std::int64_t>(
+                                heardBaseNs_ + static_cast<double>(framesWritten_) * 1e9 / rate_)
+                          : now; // the very first write plays at once
+
+    bool sounding = false;
+    std::int64_t written = 0;
+    while (bytes >= FrameBytes) {
+        void* buffer = nullptr;
+        std::size_t size = bytes;
+        if (pa_stream_begin_write(stream, &buffer, &size) < 0 || buffer == nullptr)
+            break;
+        const int frames = framesOf(static_cast<std::uint32_t>(std::min(size, bytes)));
+        if (frames <= 0) {
+            pa_stream_cancel_write(stream);
+            break;
+        }
+        sounding = source_.renderAudio(static_cast<float*>(buffer), frames, timing) || sounding;
+        pa_stream_write(stream, buffer, static_cast<std::size_t>(frames) * FrameBytes, nullptr, 0,
+                        PA_SEEK_RELATIVE);
+        framesWritten_ += frames;
+        written += frames;
+        timing.firstFrameHeardNs += static_cast<std::int64_t>(frames) * 1'000'000'000 / rate_;
+        bytes -= static_cast<std::size_t>(frames) * FrameBytes;
+    }
+
+    quietFrames_ = sounding ? 0 : quietFrames_ + written;
+    if (quietFrames_ > static_cast<std::int64_t>(IdleSeconds * rate_))
+        sleepSoon();
+}
+
+void PulseAudioSink::underflowed(pa_stream*, void* self) {
+    static_cast<PulseAudioSink*>(self)->underflow();
+}
+
+void PulseAudioSink::underflow() {
+    ++figures_.underruns;
+
+    // The silence the server played moved every later frame: measure afresh.
+    measurements_ = 0;
+    // With real-time priority the render thread was not late: the server was.
+    if (bufferMs_ >= MaxBufferMs || !stream_ || figures_.priority == "real-time")
+        return;
+    // Ask for more room; messages from now on keep the longer delay.
+    bufferMs_ = std::min(MaxBufferMs, bufferMs_ * 2);
+    pa_buffer_attr attributes{};
+    attributes.maxlength = static_cast<std::uint32_t>(-1);
+    attributes.tlength = bytesOf(bufferMs_, rate_);
+    attributes.prebuf = bytesOf(RequestMs, rate_);
+    attributes.minreq = bytesOf(RequestMs, rate_);
+    attributes.fragsize = static_cast<std::uint32_t>(-1);
+    if (pa_operation* operation = pa_stream_set_buffer_attr(
+            stream_.get(), &attributes,
+            [](pa_stream* stream, int, void* self) {
+                auto* sink = static_cast<PulseAudioSink*>(self);
+                if (stream == sink->stream_.get())
+                    sink->readBack();
+            },
+            this))
+        pa_operation_unref(operation);
+}
+
+void PulseAudioSink::sleepSoon() {
+    if (sleepQueued_)
+        return;
+    sleepQueued_ = true;
+    // Not inside the stream's own callback: on the next turn of the loop.
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(mainloop_.get());
+    api->defer_new(
+        api,
+        [](pa_mainloop_api* api, pa_defer_event* event, void* data) {
+            api->defer_free(event);
+            auto* self = static_cast<PulseAudioSink*>(data);
+            self->sleepQueued_ = false;
+            self->closeStream();
+            ++self->figures_.sleeps;
+            // A message that came meanwhile: its sender saw the stream awake
+            // and did not wake it.
+            if (self->source_.hasWork() && !self->streamFailed_)
+                self->openStream();
+            self->streamFailed_ = false;
+        },
+        this);
+}
+
+AudioSinkFigures PulseAudioSink::figures() const {
+    MainloopLock lock(mainloop_.get());
+    return figures_;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "midi/backends/AudioSink.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct pa_threaded_mainloop;
+struct pa_context;
+struct pa_stream;
+
+// Plays a source through a PulseAudio (or PipeWire) server with the
+// asynchronous client API: our own stream, with the buffer we ask for and
+// read back, rendered in our own write callback on the client's mainloop
+// thread (raised to real-time priority where granted). The delay from a
+// message's hand-off to its sound is constant: the buffer plus a margin.
+//
+// Asleep at rest: a few seconds after the source last sounded the stream is
+// closed, so nothing runs and nothing is left in the server; wake() opens it
+// again at once.
+class PulseAudioSink : public AudioSink {
+public:
+    static constexpr int BufferMs = 100;       // asked for: from a write to its sound
+    static constexpr int RequestMs = 10;       // asked for at a time
+    static constexpr int MaxBufferMs = 200;    // grown to after under-runs
+    static constexpr int MarginMs = 10;        // a message's time beyond the buffer
+    static constexpr double IdleSeconds = 3.0; // of silence before sleeping
+
+    // Connects to a running server (never starts one). Null when there is
+    // none or it refuses.
+    static std::unique_ptr<PulseAudioSink> connect(AudioSource& source, int rate,
+                                                   const std::string& clientName);
+    ~PulseAudioSink() override;
+    PulseAudioSink(const PulseAudioSink&) = delete;
+    PulseAudioSink& operator=(const PulseAudioSink&) = delete;
+
+    void wake() override;
+    AudioSinkFigures figures() const override;
+    std::string name() const override { return "pulseaudio"; }
+
+private:
+    // Released with their own functions; a context and a stream are
+    // disconnected first.
+    struct ReleaseMainloop {
+        void operator()(pa_threaded_mainloop* mainloop) const;
+    };
+    struct ReleaseContext {
+        void operator()(pa_context* context) const;
+    };
+    struct ReleaseStream {
+        void operator()(pa_stream* stream) const;
+    };
+
+    PulseAudioSink(AudioSource& source, int rate);
+    bool start(const std::string& clientName);
+    void openStream();
+    void closeStream();
+    void write(std::size_t bytes);
+    void underflow();
+    void readBack();
+    void sleepSoon();
+    std::int64_t delayNs() const;
+
+    static void contextChanged(pa_context* context, void* self);
+    static void streamChanged(pa_stream* stream, void* self);
+    static void writeRequested(pa_stream* stream, std::size_t bytes, void* self);
+    static void underflowed(pa_stream* stream, void* self);
+
+    AudioSource& source_;
+    int rate_;
+    // Declared so that the stream goes before its context, and both before
+    // the mainloop.
+    std::unique_ptr<pa_threaded_mainloop, ReleaseMainloop> mainloop_;
+    std::unique_ptr<pa_context, ReleaseContext> context_;
+    std::unique_ptr<pa_stream, ReleaseStream> stream_;
+    std::atomic<bool> asleep_{true};
+
+    // Mainloop thread (or under its lock).
+    int bufferMs_ = BufferMs;
+    std::int64_t framesWritten_ = 0;
+    std::int64_t quietFrames_ = 0;
+    bool sleepQueued_ = false;
+    bool streamFailed_ = false;
+    bool priorityRaised_ = false;
+    // Where frame 0 of the stream is heard, smoothed over the measurements.
+    double heardBaseNs_ = 0;
+    int measurements_ = 0;
+    AudioSinkFigures figures_;
+};

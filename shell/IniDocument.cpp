@@ -357,7 +357,7 @@ QByteArray withValue(const QByteArray& document, const QString& section, const Q
     const QByteArray newline = crlf ? "\r\n" : "\n";
     if (!result.isEmpty() && !result.endsWith('\n'))
         result += newline;
-    if (!result.isEmpty() && !result.endsWith(newline + newline))
+    if (!result.isEmpty() && !result.endsWith(QByteArray(newline + newline)))
         result += newline;
     result += '[' + escapedName(section) + ']' + newline + entry + newline;
     return result;

@@ -12,7 +12,6 @@
 
 #include <utility>
 
-
 struct FluidSynthOutput::Engine {
     Engine() = default;
     Engine(const Engine&) = delete;

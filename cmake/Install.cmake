@@ -59,3 +59,7 @@ if(UNIX AND NOT APPLE)
         set_tests_properties(install PROPERTIES TIMEOUT 120)
     endif()
 endif()
+
+if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/WindowsPackage.cmake)
+endif()

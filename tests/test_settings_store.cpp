@@ -1,5 +1,6 @@
 #include "shell/Failure.h"
 #include "shell/QSettingsStore.h"
+#include "support/HostileFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,7 +12,15 @@
 
 #include <csignal>
 #include <functional>
+#include <optional>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#else
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -66,6 +75,49 @@ int saveMany(const QString& folder, const QString& key, int count) {
     return 0;
 }
 
+#ifdef Q_OS_WIN
+// An application name of this test's own in the registry, so that the
+// program's own settings stay as they are.
+QString registryTestApplication() {
+    return QStringLiteral("KestraneTest%1").arg(QCoreApplication::applicationPid());
+}
+
+QString registryPath(const QString& application, const QString& section = {}) {
+    QString path = QStringLiteral("Software\\VB and VBA Program Settings\\") + application;
+    if (!section.isEmpty())
+        path += QLatin1Char('\\') + section;
+    return path;
+}
+
+const wchar_t* wide(const QString& text) {
+    return reinterpret_cast<const wchar_t*>(text.utf16());
+}
+
+bool registryKeyExists(const QString& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, wide(path), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// The value as the registry holds it, when it is a string (REG_SZ).
+std::optional<QString> registryString(const QString& path, const QString& name) {
+    wchar_t buffer[64];
+    DWORD size = sizeof buffer;
+    if (RegGetValueW(HKEY_CURRENT_USER, wide(path), wide(name), RRF_RT_REG_SZ, nullptr, buffer,
+                     &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return QString::fromWCharArray(buffer);
+}
+
+// Removes the test application's key when the test ends, however it ends.
+struct RegistryCleanUp {
+    QString application;
+    ~RegistryCleanUp() { RegDeleteTreeW(HKEY_CURRENT_USER, wide(registryPath(application))); }
+};
+#endif
+
 } // namespace
 
 class TestSettingsStore : public QObject {
@@ -80,10 +132,18 @@ private slots:
     void saveThroughALinkKeepsTheLink();
     void failedSaveIsReportedAndChangesNothing_data();
     void failedSaveIsReportedAndChangesNothing();
+    void unreadableStoreIsReported_data();
     void unreadableStoreIsReported();
+    void saveKeepsModeAndOwner_data();
+    void saveKeepsModeAndOwner();
+    void aLockThatCannotBeHadIsReported();
     void fullDiskLeavesTheOldFile();
     void twoCopiesSavingAtOnce();
+    void locationIsTheUsersConfigurationFolder_data();
     void locationIsTheUsersConfigurationFolder();
+    void registryReadCreatesNothing_data();
+    void registryReadCreatesNothing();
+    void registrySaveIsAStringValue();
 };
 
 void TestSettingsStore::missingEntryGivesDefaultAndCreatesNothing_data() {
@@ -168,6 +228,9 @@ void TestSettingsStore::saveKeepsWhatOthersWrote() {
 // A settings file kept elsewhere and linked into the configuration folder
 // stays linked: the save goes to the file the link names.
 void TestSettingsStore::saveThroughALinkKeepsTheLink() {
+#ifdef Q_OS_WIN
+    QSKIP("QFile::link makes a shell shortcut on Windows, which opening a file does not follow");
+#endif
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("config"))));
@@ -187,8 +250,10 @@ void TestSettingsStore::failedSaveIsReportedAndChangesNothing_data() {
     QTest::addColumn<bool>("fileAsFolder");
     QTest::addColumn<bool>("folderAsFile");
 
-    // /proc takes no new files, not even from root.
+#ifndef Q_OS_WIN
+    // /proc takes no new files, not even from root (Windows has no such folder).
     QTest::newRow("folder that takes no files") << QStringLiteral("/proc") << false << false;
+#endif
     QTest::newRow("file where the folder should be") << QString() << true << false;
     QTest::newRow("folder where the file should be") << QString() << false << true;
 }
@@ -219,18 +284,114 @@ void TestSettingsStore::failedSaveIsReportedAndChangesNothing() {
         QCOMPARE(namesIn(folder), QStringList{QStringLiteral("Kestrane.conf")});
 }
 
+void TestSettingsStore::unreadableStoreIsReported_data() {
+    QTest::addColumn<int>("hostile"); // -1: a file over the size limit
+    QTest::newRow("a folder") << int(Hostile::Folder);
+#ifdef Q_OS_UNIX // pipes and devices in the file system
+    QTest::newRow("a pipe: no wait for a writer") << int(Hostile::Pipe);
+    QTest::newRow("a link to an endless device") << int(Hostile::EndlessDevice);
+#endif
+    QTest::newRow("larger than a settings file may be") << -1;
+}
+
+// Read and save both fail at once, and what is there stays as it was.
 void TestSettingsStore::unreadableStoreIsReported() {
+    QFETCH(int, hostile);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("Kestrane.conf"))));
+    const QString file = dir.filePath(QStringLiteral("Kestrane.conf"));
+    const QByteArray large = "[Clavitone]\nChannel=7\n;" + QByteArray(1024 * 1024, 'x');
+    if (hostile >= 0)
+        QVERIFY(makeHostile(file, static_cast<Hostile>(hostile)));
+    else
+        QVERIFY(writeFile(file, large));
+    const QFileInfo before(file);
+
     QSettingsStore store(dir.path());
     QCOMPARE(failureOf([&] { store.GetSetting(App, Section, QStringLiteral("Channel"), 13); }),
              QStringLiteral("Path/File access error"));
+    QCOMPARE(failureOf([&] {
+                 store.SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
+             }),
+             QStringLiteral("Path/File access error"));
+    const QFileInfo after(file);
+    QCOMPARE(after.isSymLink(), before.isSymLink());
+    QCOMPARE(after.isDir(), before.isDir());
+    QCOMPARE(after.isFile(), before.isFile());
+    if (hostile < 0)
+        QCOMPARE(contentOf(file), large);
+    QCOMPARE(namesIn(dir.path()), QStringList{QStringLiteral("Kestrane.conf")});
+}
+
+void TestSettingsStore::saveKeepsModeAndOwner_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("otherOwner"); // only where the test may give files away
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("private file") << 0600 << false << true;
+    QTest::newRow("shared with the group") << 0664 << false << true;
+    QTest::newRow("made read-only: not written") << 0444 << false << false;
+    QTest::newRow("another user's private file") << 0600 << true << true;
+}
+
+// A save replaces the file by a new copy; the copy gets the old one's mode and
+// owner, and a read-only file is not replaced at all.
+void TestSettingsStore::saveKeepsModeAndOwner() {
+#ifdef Q_OS_UNIX // modes and owners are POSIX ones
+    QFETCH(int, mode);
+    QFETCH(bool, otherOwner);
+    QFETCH(bool, saved);
+    if (otherOwner && geteuid() != 0)
+        QSKIP("only the superuser can give a file to another user");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("Kestrane.conf"));
+    const QByteArray old("[Clavitone]\nChannel=7\n");
+    QVERIFY(writeFile(file, old));
+    const QByteArray name = QFile::encodeName(file);
+    const uid_t owner = otherOwner ? 65534 : geteuid();
+    const gid_t group = otherOwner ? 65534 : getegid();
+    QCOMPARE(chown(name.constData(), owner, group), 0);
+    QCOMPARE(chmod(name.constData(), static_cast<mode_t>(mode)), 0);
+
+    const QString failure = failureOf([&] {
+        QSettingsStore(dir.path())
+            .SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
+    });
+    QCOMPARE(failure, saved ? QString() : QStringLiteral("Path/File access error"));
+    QCOMPARE(contentOf(file), saved ? QByteArray("[Clavitone]\nChannel=5\n") : old);
+    struct stat status {};
+    QCOMPARE(stat(name.constData(), &status), 0);
+    QCOMPARE(int(status.st_mode & 07777), mode);
+    QCOMPARE(status.st_uid, owner);
+    QCOMPARE(status.st_gid, group);
+    QCOMPARE(namesIn(dir.path()), QStringList{QStringLiteral("Kestrane.conf")});
+#else
+    QSKIP("modes and owners are POSIX ones");
+#endif
+}
+
+// A lock file that is a folder is never had: the save gives up after a short
+// wait with the report, and changes nothing.
+void TestSettingsStore::aLockThatCannotBeHadIsReported() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("Kestrane.conf"));
+    QVERIFY(writeFile(file, "[Clavitone]\nChannel=7\n"));
+    QVERIFY(makeHostile(file + QStringLiteral(".lock"), Hostile::Folder));
+    QCOMPARE(failureOf([&] {
+                 QSettingsStore(dir.path())
+                     .SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
+             }),
+             QStringLiteral("Path/File access error"));
+    QCOMPARE(contentOf(file), QByteArray("[Clavitone]\nChannel=7\n"));
 }
 
 // A file size limit stands in for a full disk: the new file cannot be written
 // out, so the save fails and the old file stays as it was.
 void TestSettingsStore::fullDiskLeavesTheOldFile() {
+#ifdef Q_OS_WIN
+    QSKIP("Windows has no per-process file size limit to stand in for a full disk");
+#else
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString file = dir.filePath(QStringLiteral("Kestrane.conf"));
@@ -253,6 +414,7 @@ void TestSettingsStore::fullDiskLeavesTheOldFile() {
     QCOMPARE(failure, QStringLiteral("Path/File access error"));
     QCOMPARE(contentOf(file), old);
     QCOMPARE(namesIn(dir.path()), QStringList{QStringLiteral("Kestrane.conf")});
+#endif
 }
 
 // Two copies of the program saving at the same time: the last save of an
@@ -293,18 +455,112 @@ void TestSettingsStore::twoCopiesSavingAtOnce() {
     QCOMPARE(namesIn(dir.path()), QStringList{QStringLiteral("Kestrane.conf")});
 }
 
+void TestSettingsStore::locationIsTheUsersConfigurationFolder_data() {
+    // Relative to the temporary folder; the file's folder as native bytes.
+    QTest::addColumn<QByteArray>("xdgConfigHome"); // null: unset
+    QTest::addColumn<QByteArray>("home");
+    QTest::addColumn<QByteArray>("expectedFolder");
+    QTest::newRow("XDG_CONFIG_HOME")
+        << QByteArray("cfg") << QByteArray("home") << QByteArray("cfg");
+    QTest::newRow("no XDG_CONFIG_HOME")
+        << QByteArray() << QByteArray("home") << QByteArray("home/.config");
+    QTest::newRow("a relative XDG_CONFIG_HOME is ignored")
+        << QByteArray("relative") << QByteArray("home") << QByteArray("home/.config");
+#ifdef Q_OS_LINUX // names are bytes there, in any encoding
+    QTest::newRow("a name that is not UTF-8")
+        << QByteArray("Konfiguration-\xE4nderung") << QByteArray("home")
+        << QByteArray("Konfiguration-\xE4nderung");
+#endif
+}
+
 void TestSettingsStore::locationIsTheUsersConfigurationFolder() {
+#ifdef Q_OS_WIN
+    QSKIP("The store is in the registry on Windows (registry tests below)");
+#else
+    QFETCH(QByteArray, xdgConfigHome);
+    QFETCH(QByteArray, home);
+    QFETCH(QByteArray, expectedFolder);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+    const QByteArray base = QFile::encodeName(dir.path()) + '/';
+    const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray savedHome = qgetenv("HOME");
+    if (xdgConfigHome.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME",
+                xdgConfigHome == "relative" ? xdgConfigHome : base + xdgConfigHome);
+    qputenv("HOME", base + home);
     QSettingsStore store;
-    const QString location = store.location(App);
     store.SaveSetting(App, Section, QStringLiteral("Pan"), QStringLiteral("64"));
-    qputenv("XDG_CONFIG_HOME", saved);
-    QCOMPARE(location, dir.filePath(QStringLiteral("Kestrane.conf")));
-    QCOMPARE(contentOf(dir.filePath(QStringLiteral("Kestrane.conf"))),
-             QByteArray("[Clavitone]\nPan=64\n"));
+    const QString readBack = store.GetSetting(App, Section, QStringLiteral("Pan"), -1);
+    qputenv("XDG_CONFIG_HOME", savedXdg);
+    qputenv("HOME", savedHome);
+
+    QCOMPARE(readBack, QStringLiteral("64"));
+    // Looked at by its bytes: the name may be no text at all.
+    struct stat status {};
+    QCOMPARE(stat((base + expectedFolder + "/Kestrane.conf").constData(), &status), 0);
+    QVERIFY(!QFileInfo::exists(QStringLiteral("relative")));
+#endif
+}
+
+void TestSettingsStore::registryReadCreatesNothing_data() {
+    QTest::addColumn<QStringList>("saved"); // "section/key" entries stored before the read
+
+    QTest::newRow("nothing stored") << QStringList{};
+    QTest::newRow("other section only") << QStringList{QStringLiteral("Other/Channel")};
+    QTest::newRow("section without the entry") << QStringList{QStringLiteral("Clavitone/Pan")};
+}
+
+// Reading a missing entry gives the default and creates no key, neither the
+// application's nor the section's.
+void TestSettingsStore::registryReadCreatesNothing() {
+#ifndef Q_OS_WIN
+    QSKIP("The registry is Windows' own");
+#else
+    QFETCH(QStringList, saved);
+    const QString app = registryTestApplication();
+    const RegistryCleanUp cleanUp{app};
+    QSettingsStore store;
+    for (const QString& entry : saved)
+        store.SaveSetting(app, entry.section(u'/', 0, 0), entry.section(u'/', 1),
+                          QStringLiteral("7"));
+    const bool appBefore = registryKeyExists(registryPath(app));
+    const bool sectionBefore = registryKeyExists(registryPath(app, Section));
+    QCOMPARE(appBefore, !saved.isEmpty());
+
+    QCOMPARE(store.GetSetting(app, Section, QStringLiteral("Channel"), 13), QStringLiteral("13"));
+    QCOMPARE(QSettingsStore().GetSetting(app, Section, QStringLiteral("Channel"), -5),
+             QStringLiteral("-5"));
+
+    QCOMPARE(registryKeyExists(registryPath(app)), appBefore);
+    QCOMPARE(registryKeyExists(registryPath(app, Section)), sectionBefore);
+#endif
+}
+
+// A save lands as a string value in the application's section key, where a
+// fresh store reads it back.
+void TestSettingsStore::registrySaveIsAStringValue() {
+#ifndef Q_OS_WIN
+    QSKIP("The registry is Windows' own");
+#else
+    const QString app = registryTestApplication();
+    const RegistryCleanUp cleanUp{app};
+    QSettingsStore store;
+    QCOMPARE(store.location(app),
+             QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + app);
+
+    store.SaveSetting(app, Section, QStringLiteral("Channel"), QStringLiteral("5"));
+    store.SaveSetting(app, Section, QStringLiteral("Pan"), QString());
+    QCOMPARE(registryString(registryPath(app, Section), QStringLiteral("Channel")),
+             std::optional<QString>(QStringLiteral("5")));
+    QCOMPARE(registryString(registryPath(app, Section), QStringLiteral("Pan")),
+             std::optional<QString>(QString()));
+    QCOMPARE(QSettingsStore().GetSetting(app, Section, QStringLiteral("Channel"), 13),
+             QStringLiteral("5"));
+    QCOMPARE(QSettingsStore().GetSetting(app, Section, QStringLiteral("Pan"), 13), QString());
+#endif
 }
 
 int main(int argc, char** argv) {

@@ -13,8 +13,6 @@
 
 #include <utility>
 
-#include <unistd.h>
-
 struct FluidSynthOutput::Engine {
     Engine() = default;
     Engine(const Engine&) = delete;
@@ -56,7 +54,7 @@ void configure(fluid_settings_t* settings) {
 // Our own PulseAudio stream where a server runs, else FluidSynth's drivers in
 // an order that never starts a sound server.
 std::unique_ptr<AudioSink> startSink(fluid_settings_t* settings, AudioSource& source, int rate) {
-    const unsigned userId = ::getuid();
+    const unsigned userId = processUserId();
     const bool pulseRunning = pulseAudioServerRunning(processEnvironment, userId);
 #ifdef CLAVITONE_HAVE_LIBPULSE
     if (pulseRunning)

@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifndef _WIN32
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -26,6 +28,21 @@ std::optional<std::string> processEnvironment(const char* name) {
     return std::nullopt;
 }
 
+unsigned processUserId() {
+#ifdef _WIN32
+    return 0;
+#else
+    return ::getuid();
+#endif
+}
+
+#ifdef _WIN32
+// The servers found through Unix sockets (PulseAudio, JACK's request socket)
+// are Unix programs; on Windows nothing is probed and none is found.
+bool unixSocketAccepts(const std::string&) {
+    return false;
+}
+#else
 bool unixSocketAccepts(const std::string& path) {
     sockaddr_un address{};
     if (path.empty() || path.size() >= sizeof address.sun_path)
@@ -42,6 +59,7 @@ bool unixSocketAccepts(const std::string& path) {
     ::close(fd);
     return accepted;
 }
+#endif
 
 std::vector<std::string> pulseAudioSocketPaths(const EnvironmentLookup& environment,
                                                unsigned userId) {
@@ -79,7 +97,7 @@ bool jackServerRunning(const EnvironmentLookup& environment, unsigned userId) {
 }
 
 bool jackServerRunsNow() {
-    if (!jackServerRunning(processEnvironment, ::getuid()))
+    if (!jackServerRunning(processEnvironment, processUserId()))
         return false;
     qputenv("JACK_NO_START_SERVER", "1");
     return true;

@@ -11,7 +11,11 @@ using EnvironmentLookup = std::function<std::optional<std::string>(const char* n
 // The process environment.
 std::optional<std::string> processEnvironment(const char* name);
 
-// True when something accepts connections on the Unix socket at path.
+// The real user id of the process; 0 on Windows, which has none.
+unsigned processUserId();
+
+// True when something accepts connections on the Unix socket at path; always
+// false on Windows.
 bool unixSocketAccepts(const std::string& path);
 
 // The sockets a PulseAudio (or PipeWire) server of this user listens on, most

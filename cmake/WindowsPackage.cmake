@@ -1,0 +1,29 @@
+# What a Windows copy needs beside clavitone.exe (installed into <prefix>/bin,
+# which scripts/windows packs into clavitone-windows-x64.zip): the Qt libraries
+# and the plugins Qt loads from the program's folder, the MinGW runtime, the
+# example skins and README.txt. Qt's windeployqt does not run on a Linux host,
+# so the list is explicit.
+set(CLAVITONE_PACKAGE_DIR ${CMAKE_INSTALL_BINDIR})
+
+install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets>
+    DESTINATION ${CLAVITONE_PACKAGE_DIR})
+install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin>
+    DESTINATION ${CLAVITONE_PACKAGE_DIR}/platforms)
+if(TARGET Qt6::QWindowsVistaStylePlugin)
+    install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin>
+        DESTINATION ${CLAVITONE_PACKAGE_DIR}/styles)
+endif()
+
+# The compiler's own runtime libraries, wherever this MinGW keeps them.
+foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
+        OUTPUT_VARIABLE runtime_path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT IS_ABSOLUTE "${runtime_path}" OR NOT EXISTS "${runtime_path}")
+        message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not know where ${runtime} is")
+    endif()
+    install(FILES ${runtime_path} DESTINATION ${CLAVITONE_PACKAGE_DIR})
+endforeach()
+
+install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/skins DESTINATION ${CLAVITONE_PACKAGE_DIR})
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/resources/windows/README.txt
+    DESTINATION ${CLAVITONE_PACKAGE_DIR})

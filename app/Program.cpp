@@ -33,6 +33,8 @@ Program::Program(Services services) : services_(std::move(services)) {
                                              *services_.settings, *services_.errorReporter);
     outputChoice_ = std::make_unique<OutputChoice>(*port_, *output_, services_.midiPorts.get(),
                                                    *services_.settings, *services_.errorReporter);
+    // A port that went away is left before the next message, which then sounds.
+    port_->setBeforeSend([this] { outputChoice_->fallBackIfLost(); });
     wire();
 }
 
@@ -95,7 +97,7 @@ void Program::openOutputMenu(const QPoint& globalPosition) {
             if (!ended_)
                 outputChoice_->choose(name);
         },
-        globalPosition);
+        globalPosition, outputChoice_->takeNotice());
 }
 
 void Program::start() {

@@ -1,6 +1,7 @@
 #include "app/Skin.h"
 
 #include "keyboard/MainWindow.h"
+#include "shell/RegularFile.h"
 #include "shell/SkinEngine.h"
 
 #include <QApplication>
@@ -17,11 +18,10 @@ namespace {
 // Whether the lookup of skin files finds `path`: ordinary files only, no
 // folders and, on Windows, no hidden or system files.
 bool isSkinFile(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isFile())
+    if (!isRegularFile(path))
         return false;
 #ifdef Q_OS_WIN
-    if (info.isHidden())
+    if (QFileInfo(path).isHidden())
         return false;
     const DWORD attributes = GetFileAttributesW(reinterpret_cast<LPCWSTR>(path.utf16()));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM))

@@ -76,13 +76,24 @@ void Program::Form_Load() {
     trap.step(166, [&] { state.channelBaseNote[state.currentChannel] = 24; });
 
     // Only the bars move: the MIDI state keeps the start state above until the
-    // user changes a bar.
+    // user changes a bar. A store that cannot be read at all is one fault with
+    // one report, at the first read; the bars after it take their defaults, as
+    // from an empty store. A bad entry is a fault of its own and reported each.
+    bool storeUnreadable = false;
     for (const StoredBar& stored : StoredBars) {
         trap.step(stored.line, [&] {
-            (ui.*stored.bar)
-                ->assignValue(ToInteger(services.settings->GetSetting(
-                    QLatin1String(SettingsAppName), QLatin1String(SettingsSection),
-                    QLatin1String(stored.key), stored.defaultValue)));
+            QString text = QString::number(stored.defaultValue);
+            if (!storeUnreadable) {
+                try {
+                    text = services.settings->GetSetting(
+                        QLatin1String(SettingsAppName), QLatin1String(SettingsSection),
+                        QLatin1String(stored.key), stored.defaultValue);
+                } catch (...) {
+                    storeUnreadable = true;
+                    throw;
+                }
+            }
+            (ui.*stored.bar)->assignValue(ToInteger(text));
         });
     }
 }

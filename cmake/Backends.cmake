@@ -46,7 +46,7 @@ clavitone_backend(LIBPULSE PKG libpulse WHEN CLAVITONE_HAVE_FLUIDSYNTH
 clavitone_backend(RTMIDI PKG rtmidi
     SOURCES RtMidiOutput.cpp RtMidiOutput.h MidiSystems.cpp MidiSystems.h
             RtMidiPorts.cpp RtMidiPorts.h)
-# Only to ask whether a JACK server runs, and to keep JACK quiet.
+# To ask whether a JACK server runs, to hear it stop, and to keep JACK quiet.
 clavitone_backend(JACK PKG jack WHEN CLAVITONE_HAVE_RTMIDI)
 # The Windows MIDI mapper, the default output on Windows.
 clavitone_backend(WINMM WHEN WIN32

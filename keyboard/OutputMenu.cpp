@@ -4,7 +4,8 @@
 #include <QMenu>
 
 QMenu* popUpOutputMenu(QWidget* parent, const QStringList& outputs, const QString& current,
-                       std::function<void(const QString&)> choose, const QPoint& globalPosition) {
+                       std::function<void(const QString&)> choose, const QPoint& globalPosition,
+                       const QString& notice) {
     auto* menu = new QMenu(parent);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->setObjectName(QStringLiteral("MidiOutputMenu"));
@@ -14,6 +15,11 @@ QMenu* popUpOutputMenu(QWidget* parent, const QStringList& outputs, const QStrin
     // The caption line: styles differ in whether they draw a section's text.
     QAction* caption = menu->addAction(title);
     caption->setEnabled(false);
+    if (!notice.isEmpty()) {
+        QAction* line = menu->addAction(notice);
+        line->setObjectName(QStringLiteral("MidiOutputNotice"));
+        line->setEnabled(false);
+    }
     menu->addSeparator();
 
     auto* group = new QActionGroup(menu);

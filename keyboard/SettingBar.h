@@ -5,6 +5,11 @@
 // A horizontal scroll bar of the settings panel. Changes made by the user (an
 // arrow, the trough, the release of the dragged thumb, an arrow key) emit
 // userChanged; the program's own assignments through assignValue do not.
+//
+// One press, one change, when a modal box comes up meanwhile (an error report
+// of the bar's procedure, say): the press ends there, so the arrow's or the
+// trough's auto-repeat does not run on beneath the box, and the repeats of a
+// key held through the box are dropped until the key is pressed afresh.
 class SettingBar : public QScrollBar {
     Q_OBJECT
 
@@ -18,6 +23,15 @@ public:
 signals:
     void userChanged(int value);
 
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
 private:
+    void endPress();
+
     bool assigning_ = false;
+    bool mousePressed_ = false;
+    bool dropKeyRepeats_ = false;
 };

@@ -20,6 +20,8 @@ void MidiPort::SendMidiOut() {
     trap.step(102, [&] { b = packData2(state_.midiData2); });
     trap.step(104, [&] { message = checkedInt32(static_cast<long long>(a) + b); });
     trap.step(106, [&] {
+        if (beforeSend_)
+            beforeSend_();
         device_.sendShortMessage(state_.hMidiOut, static_cast<std::uint32_t>(message));
     });
 }

@@ -3,6 +3,8 @@
 #include "midi/MidiState.h"
 #include "shell/MidiOutDevice.h"
 
+#include <functional>
+
 class ErrorReporter;
 class ErrorTrap;
 
@@ -28,10 +30,15 @@ public:
     // Used by the window's unload; the result is not examined.
     void closePort();
 
+    // Runs before every send, with the registers already packed: it may move
+    // the output elsewhere (and open it there), never the registers.
+    void setBeforeSend(std::function<void()> check) { beforeSend_ = std::move(check); }
+
     MidiState& state() { return state_; }
 
 private:
     MidiState& state_;
     MidiOutDevice& device_;
     ErrorReporter& reporter_;
+    std::function<void()> beforeSend_;
 };

@@ -6,8 +6,10 @@
 #include "shell/MidiPortCatalogue.h"
 #include "shell/SettingsStore.h"
 
+#include <cstdint>
 #include <exception>
 #include <memory>
+#include <utility>
 
 QStringList OutputChoice::outputNames() const {
     QStringList names{QString::fromLatin1(BuiltInName)};
@@ -57,4 +59,28 @@ void OutputChoice::choose(const QString& name) {
     trap.step(106, [&] { port_.MidiOutOpenPort(); });
     port_.sendInSteps(trap, 108, ChannelMessage::ProgramChange);
     port_.sendInSteps(trap, 116, ChannelMessage::Pan);
+}
+
+void OutputChoice::fallBackIfLost() {
+    if (!output_.portLost())
+        return;
+    const QString gone = current_;
+    port_.closePort();
+    output_.select(nullptr);
+    current_ = QString::fromLatin1(BuiltInName);
+    port_.MidiOutOpenPort();
+    // Sent straight to the output: the registers hold the message about to go.
+    MidiState& state = port_.state();
+    const auto channel = static_cast<std::uint32_t>(state.currentChannel & 0x0F);
+    const auto program =
+        static_cast<std::uint32_t>(state.channelPatch[state.currentChannel] & 0x7F);
+    const auto pan = static_cast<std::uint32_t>(state.channelPan[state.currentChannel] & 0x7F);
+    output_.sendShortMessage(state.hMidiOut, (0xC0u | channel) | program << 8);
+    output_.sendShortMessage(state.hMidiOut, (0xB0u | channel) | 10u << 8 | pan << 16);
+    notice_ = QStringLiteral("%1 went away; playing through the %2.")
+                  .arg(gone, QString::fromLatin1(BuiltInName).toLower());
+}
+
+QString OutputChoice::takeNotice() {
+    return std::exchange(notice_, QString());
 }

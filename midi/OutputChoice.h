@@ -36,6 +36,15 @@ public:
     // nothing.
     void choose(const QString& name);
 
+    // Before a send: when the chosen port went away, the built-in synthesiser
+    // takes over at once, opened and given the current channel's program and
+    // pan, so the note about to be sent sounds. Nothing is reported then (the
+    // player is playing); notice() tells it.
+    void fallBackIfLost();
+    // What the output menu says once about a port that went away; empty when
+    // there is nothing to say. Reading it clears it.
+    QString takeNotice();
+
 private:
     MidiPort& port_;
     SwitchableOutput& output_;
@@ -43,4 +52,5 @@ private:
     SettingsStore& store_;
     ErrorReporter& reporter_;
     QString current_ = QString::fromLatin1(BuiltInName);
+    QString notice_;
 };

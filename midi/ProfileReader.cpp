@@ -1,11 +1,11 @@
 #include "midi/ProfileReader.h"
 
 #include "shell/Blanks.h"
+#include "shell/RegularFile.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
 
 #include <cstring>
@@ -321,11 +321,9 @@ QString readProfileStringWithLineCap(QIODevice& in, const QString& section, cons
 QString readProfileString(const QString& file, const QString& section, const QString& key,
                           const QString& defaultText, int maxLength) {
     // Only a regular file: a pipe could block the program and a device never end.
-    if (!QFileInfo(file).isFile())
-        return defaultText;
-    QFile in(file);
-    // The reader buffers for itself.
-    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    // The reader buffers for itself; the file is opened unbuffered.
+    QFile in;
+    if (openRegularFile(in, file) != FileOpening::Opened)
         return defaultText;
     return readProfileString(in, section, key, defaultText, maxLength);
 }

@@ -23,6 +23,8 @@ public:
     // empty. The port that was in use is released.
     void select(std::unique_ptr<MidiOutDevice> port) { port_ = std::move(port); }
     bool usesBuiltIn() const { return !port_; }
+    // Whether the chosen port went away.
+    bool portLost() const { return port_ && port_->lost(); }
 
 private:
     MidiOutDevice& current() { return port_ ? *port_ : builtIn_; }

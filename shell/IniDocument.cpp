@@ -1,10 +1,13 @@
 #include "shell/IniDocument.h"
 
 #include "shell/Blanks.h"
+#include "shell/Failure.h"
 
 #include <utility>
 
 #include <QList>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 namespace {
 
@@ -263,19 +266,80 @@ Place findEntry(const QList<QByteArray>& lines, const QString& section, const QS
     return place;
 }
 
-} // namespace
+// How a settings file is stored on the disk. Editors on Windows write UTF-8
+// with a byte order mark, or UTF-16; the file keeps its form when it is saved.
+enum class FileForm { Utf8, Utf8WithMark, Utf16LE, Utf16BE, Utf16LEWithMark, Utf16BEWithMark };
 
-std::optional<QString> iniValue(const QByteArray& document, const QString& section,
-                                const QString& key) {
-    const QList<QByteArray> lines = document.split('\n');
-    const Place place = findEntry(lines, section, key);
-    if (place.entry < 0)
-        return std::nullopt;
-    return unescapedText(parseLine(lines[place.entry]).value);
+constexpr char Utf8Mark[] = "\xEF\xBB\xBF";
+
+struct DecodedDocument {
+    QByteArray text; // UTF-8, without a byte order mark
+    FileForm form = FileForm::Utf8;
+};
+
+bool isUtf16(FileForm form) {
+    return form != FileForm::Utf8 && form != FileForm::Utf8WithMark;
 }
 
-QByteArray withIniValue(const QByteArray& document, const QString& section, const QString& key,
-                        const QString& text) {
+bool isLittleEndian(FileForm form) {
+    return form == FileForm::Utf16LE || form == FileForm::Utf16LEWithMark;
+}
+
+bool hasMark(FileForm form) {
+    return form == FileForm::Utf8WithMark || form == FileForm::Utf16LEWithMark ||
+           form == FileForm::Utf16BEWithMark;
+}
+
+// The form of a file, told by its byte order mark or, for UTF-16 without one,
+// by the zero bytes of its first character.
+FileForm formOf(const QByteArray& file) {
+    if (file.startsWith(Utf8Mark))
+        return FileForm::Utf8WithMark;
+    if (file.startsWith("\xFF\xFE"))
+        return FileForm::Utf16LEWithMark;
+    if (file.startsWith("\xFE\xFF"))
+        return FileForm::Utf16BEWithMark;
+    if (file.size() >= 2 && file[0] != 0 && file[1] == 0)
+        return FileForm::Utf16LE;
+    if (file.size() >= 2 && file[0] == 0 && file[1] != 0)
+        return FileForm::Utf16BE;
+    return FileForm::Utf8;
+}
+
+// The text of a settings file as UTF-8. A file that holds zero characters is
+// no settings file: it fails with "Invalid file format" rather than be read as
+// empty and have a second copy of its sections added.
+DecodedDocument decoded(const QByteArray& file) {
+    DecodedDocument document;
+    document.form = formOf(file);
+    if (!isUtf16(document.form)) {
+        document.text = hasMark(document.form) ? file.sliced(3) : file;
+    } else {
+        QStringDecoder decoder(isLittleEndian(document.form) ? QStringDecoder::Utf16LE
+                                                             : QStringDecoder::Utf16BE,
+                               QStringDecoder::Flag::Stateless);
+        const QString text = decoder.decode(hasMark(document.form) ? file.sliced(2) : file);
+        if (decoder.hasError())
+            throw Failure::invalidFileFormat();
+        document.text = text.toUtf8();
+    }
+    if (document.text.contains('\0'))
+        throw Failure::invalidFileFormat();
+    return document;
+}
+
+QByteArray encoded(const QByteArray& text, FileForm form) {
+    if (!isUtf16(form))
+        return hasMark(form) ? Utf8Mark + text : text;
+    const bool little = isLittleEndian(form);
+    QStringEncoder encoder(little ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE);
+    QByteArray file = hasMark(form) ? QByteArray(little ? "\xFF\xFE" : "\xFE\xFF") : QByteArray();
+    file += encoder.encode(QString::fromUtf8(text));
+    return file;
+}
+
+QByteArray withValue(const QByteArray& document, const QString& section, const QString& key,
+                     const QString& text) {
     QList<QByteArray> lines = document.split('\n');
     const bool crlf = document.contains("\r\n");
     const QByteArray lineEnd = crlf ? "\r" : "";
@@ -293,8 +357,25 @@ QByteArray withIniValue(const QByteArray& document, const QString& section, cons
     const QByteArray newline = crlf ? "\r\n" : "\n";
     if (!result.isEmpty() && !result.endsWith('\n'))
         result += newline;
-    if (!result.isEmpty() && !result.endsWith(newline + newline))
+    if (!result.isEmpty() && !result.endsWith(QByteArray(newline + newline)))
         result += newline;
     result += '[' + escapedName(section) + ']' + newline + entry + newline;
     return result;
+}
+
+} // namespace
+
+std::optional<QString> iniValue(const QByteArray& document, const QString& section,
+                                const QString& key) {
+    const QList<QByteArray> lines = decoded(document).text.split('\n');
+    const Place place = findEntry(lines, section, key);
+    if (place.entry < 0)
+        return std::nullopt;
+    return unescapedText(parseLine(lines[place.entry]).value);
+}
+
+QByteArray withIniValue(const QByteArray& file, const QString& section, const QString& key,
+                        const QString& text) {
+    const DecodedDocument decodedFile = decoded(file);
+    return encoded(withValue(decodedFile.text, section, key, text), decodedFile.form);
 }

@@ -17,4 +17,7 @@ public:
     virtual MidiHandle open() = 0;
     virtual void sendShortMessage(MidiHandle handle, std::uint32_t message) = 0;
     virtual void close(MidiHandle handle) = 0;
+    // Whether the device went away after it was opened (its port vanished, the
+    // system behind it stopped), so that what is sent to it goes nowhere.
+    virtual bool lost() const { return false; }
 };

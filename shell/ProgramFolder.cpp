@@ -1,5 +1,7 @@
 #include "shell/ProgramFolder.h"
 
+#include "shell/NativeFolder.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -10,5 +12,10 @@ QString resolvedFolder(const QString& folder) {
 }
 
 QString programFolder() {
+    // By the system's own bytes where it tells them: a folder whose name is not
+    // valid text would not survive the way through Qt's text.
+    const QString native = nativeProgramFolder();
+    if (!native.isEmpty())
+        return native;
     return resolvedFolder(QCoreApplication::applicationDirPath());
 }

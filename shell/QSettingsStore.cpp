@@ -1,15 +1,20 @@
 #include "shell/QSettingsStore.h"
 
 #include "shell/Failure.h"
+#include "shell/FileOwnership.h"
 #include "shell/IniDocument.h"
+#include "shell/NativeFolder.h"
+#include "shell/RegularFile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QThread>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -21,23 +26,50 @@
 namespace {
 
 // How long a save waits for another copy of the program to finish its own.
-constexpr int LockWaitMilliseconds = 10000;
+// Longer would leave the window frozen; a lock not had by then is reported.
+constexpr int LockWaitMilliseconds = 1000;
 
-QByteArray readWholeFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+// Tries the lock often: another copy saving over and over lets it go only
+// for moments, which a wait that doubles its pauses would mostly miss.
+bool takeLock(QLockFile& lock) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!lock.tryLock(0)) {
+        if (waited.elapsed() >= LockWaitMilliseconds)
+            return false;
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+// The largest settings file read. Five numbers need a few dozen bytes; the
+// limit leaves room for whatever else users keep in the file.
+constexpr qint64 MaxSettingsFileSize = 1024 * 1024;
+
+// The file's bytes, or nothing when there is no file. Anything else at the
+// path, a file that cannot be read and a file over the limit fail.
+std::optional<QByteArray> readSettingsFile(const QString& path) {
+    QFile file;
+    switch (openRegularFile(file, path)) {
+    case FileOpening::Missing:
+        return std::nullopt;
+    case FileOpening::Refused:
         throw Failure::pathFileAccessError();
-    QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    case FileOpening::Opened:
+        break;
+    }
+    std::optional<QByteArray> content = readAtMost(file, MaxSettingsFileSize);
+    if (!content || content->size() > MaxSettingsFileSize)
         throw Failure::pathFileAccessError();
     return content;
 }
 
 QString readIniFile(const QString& path, const QString& section, const QString& key,
                     int defaultValue) {
-    if (!QFileInfo::exists(path))
+    const std::optional<QByteArray> content = readSettingsFile(path);
+    if (!content)
         return QString::number(defaultValue);
-    return iniValue(readWholeFile(path), section, key).value_or(QString::number(defaultValue));
+    return iniValue(*content, section, key).value_or(QString::number(defaultValue));
 }
 
 void writeIniFile(const QString& path, const QString& section, const QString& key,
@@ -45,15 +77,24 @@ void writeIniFile(const QString& path, const QString& section, const QString& ke
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         throw Failure::pathFileAccessError();
     QLockFile lock(path + QStringLiteral(".lock"));
-    if (!lock.tryLock(LockWaitMilliseconds))
+    if (!takeLock(lock))
         throw Failure::pathFileAccessError();
-    const QByteArray before = QFileInfo::exists(path) ? readWholeFile(path) : QByteArray();
+    const QByteArray before = readSettingsFile(path).value_or(QByteArray());
+    // A file the user made read-only is left alone; its replacement gets the
+    // mode and the owner it had.
+    const std::optional<FileOwnership> ownership = ownershipOf(path);
+    if (ownership && !ownership->writable)
+        throw Failure::pathFileAccessError();
     const QByteArray after = withIniValue(before, section, key, text);
     QSaveFile file(path);
     // Unbuffered: a buffered QFile drops the error of a short write (a full
     // disk) when it flushes, and the cut file would then be committed.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw Failure::pathFileAccessError();
+    if (ownership && !giveOwnership(file.handle(), *ownership)) {
+        file.cancelWriting();
+        throw Failure::pathFileAccessError();
+    }
     if (file.write(after) != after.size()) {
         file.cancelWriting();
         throw Failure::pathFileAccessError();
@@ -127,11 +168,23 @@ bool QSettingsStore::inRegistry() const {
 }
 
 QString QSettingsStore::location(const QString& application) const {
+    return fileOf(application, false);
+}
+
+QString QSettingsStore::fileOf(const QString& application, bool create) const {
     if (inRegistry())
         return CurrentUser + SettingsKey + application;
-    const QString folder =
-        folder_.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                          : folder_;
+    QString folder = folder_;
+    if (folder.isEmpty()) {
+#ifdef Q_OS_LINUX
+        // Found by the bytes the environment gives, under the XDG rule.
+        folder = nativeConfigurationFolder(create);
+        if (folder.isEmpty())
+            return {}; // nowhere to read from, or to write to
+#else
+        folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+#endif
+    }
     return folder + QLatin1Char('/') + application + QStringLiteral(".conf");
 }
 
@@ -141,7 +194,7 @@ QString QSettingsStore::GetSetting(const QString& application, const QString& se
     if (inRegistry())
         return readRegistry(location(application), section, key, defaultValue);
 #endif
-    return readIniFile(location(application), section, key, defaultValue);
+    return readIniFile(fileOf(application, false), section, key, defaultValue);
 }
 
 void QSettingsStore::SaveSetting(const QString& application, const QString& section,
@@ -150,5 +203,8 @@ void QSettingsStore::SaveSetting(const QString& application, const QString& sect
     if (inRegistry())
         return writeRegistry(location(application), section, key, text);
 #endif
-    writeIniFile(location(application), section, key, text);
+    const QString file = fileOf(application, true);
+    if (file.isEmpty())
+        throw Failure::pathFileAccessError();
+    writeIniFile(file, section, key, text);
 }

@@ -8,7 +8,8 @@
 // user's registry, one key per application and section below
 // "Software\VB and VBA Program Settings", one string value (REG_SZ) per entry.
 // Elsewhere: one INI file per application, "<folder>/<application>.conf", one
-// group per section.
+// group per section; the folder is the user's configuration folder by the XDG
+// rule ($XDG_CONFIG_HOME when absolute, else ~/.config).
 //
 // The INI file is not written through QSettings, which rewrites the whole file
 // on every save and drops comments and lines it cannot parse. A save edits the
@@ -31,11 +32,15 @@ public:
     void SaveSetting(const QString& application, const QString& section, const QString& key,
                      const QString& text) override;
 
-    // Where the entries of `application` are kept.
+    // Where the entries of `application` are kept. Empty when the
+    // configuration folder cannot be named.
     QString location(const QString& application) const;
 
 private:
     bool inRegistry() const;
+    // The file of `application`; with `create`, its folder is made first when
+    // only the system's own name can reach it.
+    QString fileOf(const QString& application, bool create) const;
 
     QString folder_; // empty: the platform's own place
 };

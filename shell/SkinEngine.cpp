@@ -1,6 +1,7 @@
 #include "shell/SkinEngine.h"
 
 #include "shell/Failure.h"
+#include "shell/RegularFile.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -19,20 +20,14 @@ void SkinEngine::loadSkin(const QString& path, const QString& section) {
     if (!section.isEmpty())
         throw Failure(QStringLiteral("Invalid procedure call or argument"));
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (openRegularFile(file, path) != FileOpening::Opened)
         throw Failure::pathFileAccessError();
-    // Read in pieces, so that a small skin needs no buffer of the largest size;
-    // more than the largest size tells a file that is too large.
-    QByteArray bytes;
-    while (bytes.size() <= MaxFileSize) {
-        const QByteArray piece = file.read(64 * 1024);
-        if (piece.isEmpty())
-            break;
-        bytes += piece;
-    }
-    if (file.error() != QFileDevice::NoError)
+    // More than the largest size tells a file that is too large.
+    const std::optional<QByteArray> read = readAtMost(file, MaxFileSize);
+    if (!read)
         throw Failure::pathFileAccessError();
+    const QByteArray& bytes = *read;
     if (bytes.size() > MaxFileSize || bytes.contains('\0'))
         throw Failure::invalidFileFormat();
 
@@ -44,6 +39,17 @@ void SkinEngine::loadSkin(const QString& path, const QString& section) {
     auto rules = parseSkinSheet(text);
     if (!rules)
         throw Failure::invalidFileFormat();
+    // The pictures a skin names are read by the window as it draws; each one
+    // is looked at now, so that drawing never waits on a pipe or reads a device.
+    // A picture that is not there is drawn as nothing; one that is there but
+    // cannot be read as a file fails the skin.
+    for (const QString& target : skinUrls(*rules)) {
+        if (target.startsWith(QLatin1Char(':')) || target.startsWith(QLatin1String("qrc:")))
+            continue; // built into the program
+        QFile picture;
+        if (openRegularFile(picture, target) == FileOpening::Refused)
+            throw Failure::pathFileAccessError();
+    }
     rules_ = std::move(*rules);
     loaded_ = true;
 }

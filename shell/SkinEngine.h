@@ -29,11 +29,14 @@ public:
 
     // Reads and checks the skin at `path`. `section` names one skin of a file
     // that holds several; the engine's files hold one skin, so only an empty
-    // name is accepted. Fails with "Path/File access error" when the file
-    // cannot be read, with "Invalid file format" when it is too large, is not
-    // UTF-8 text (a NUL character or an invalid byte sequence) or is not made
-    // of well-formed style sheet rules, and with "Invalid procedure call or
-    // argument" for a section name. A failed load keeps the skin loaded before.
+    // name is accepted. Fails with "Path/File access error" when the file is no
+    // ordinary file or cannot be read, or when a picture its rules name with
+    // url() is there but is no ordinary, readable file (a pipe, a device, a
+    // folder; a missing picture is drawn as nothing); with "Invalid file
+    // format" when it is too large, is not UTF-8 text (a NUL character or an
+    // invalid byte sequence) or is not made of well-formed style sheet rules;
+    // and with "Invalid procedure call or argument" for a section name. A
+    // failed load keeps the skin loaded before.
     void loadSkin(const QString& path, const QString& section);
 
     // The SkinOption flags; all clear at first.

@@ -176,3 +176,44 @@ QString skinSheetText(const std::vector<SkinRule>& rules) {
     }
     return text;
 }
+
+QStringList skinUrls(const std::vector<SkinRule>& rules) {
+    QStringList urls;
+    const QLatin1String opening("url(");
+    for (const SkinRule& rule : rules) {
+        for (const SkinDeclaration& declaration : rule.declarations) {
+            const QString& value = declaration.value;
+            qsizetype at = 0;
+            while ((at = value.indexOf(opening, at, Qt::CaseInsensitive)) >= 0) {
+                // A word that only ends in "url" is no function call.
+                if (at > 0 && (value[at - 1].isLetterOrNumber() || value[at - 1] == u'-')) {
+                    at += opening.size();
+                    continue;
+                }
+                const qsizetype start = at + opening.size();
+                qsizetype end = start;
+                QChar quote;
+                for (; end < value.size(); ++end) {
+                    const QChar c = value[end];
+                    if (!quote.isNull()) {
+                        if (c == quote)
+                            quote = QChar();
+                        else if (c == u'\\')
+                            ++end;
+                    } else if (isQuote(c)) {
+                        quote = c;
+                    } else if (c == u')') {
+                        break;
+                    }
+                }
+                QString target = value.mid(start, end - start).trimmed();
+                if (target.size() >= 2 && isQuote(target.front()) &&
+                    target.back() == target.front())
+                    target = target.mid(1, target.size() - 2);
+                urls << target;
+                at = end;
+            }
+        }
+    }
+    return urls;
+}

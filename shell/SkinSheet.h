@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -24,6 +25,10 @@ struct SkinRule {
 // parentheses, a rule without selector, a nested block, a declaration without
 // a property name, a colon or a value, or text left over after the last rule.
 std::optional<std::vector<SkinRule>> parseSkinSheet(QStringView text);
+
+// The targets of every "url(...)" the rules' values name, in order, without
+// the quotes around them.
+QStringList skinUrls(const std::vector<SkinRule>& rules);
 
 // Writes rules back as style sheet text, one rule to a line.
 QString skinSheetText(const std::vector<SkinRule>& rules);

@@ -2,6 +2,7 @@
 #include "shell/Failure.h"
 #include "shell/HandCursor.h"
 #include "support/CursorBytes.h"
+#include "support/HostileFiles.h"
 
 #include <QPixmap>
 #include <QTemporaryDir>
@@ -192,16 +193,27 @@ private slots:
     void loadingAMissingOrOversizedFileFails_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("create");
-        QTest::newRow("missing") << QByteArray() << false;
+        QTest::addColumn<int>("hostile"); // -1: none, else a Hostile put in the file's place
+        QTest::newRow("missing") << QByteArray() << false << -1;
         QByteArray huge = cursorFileBytes();
         huge.append(QByteArray(MaxCursorFileSize, '\0'));
-        QTest::newRow("larger than any cursor") << huge << true;
+        QTest::newRow("larger than any cursor") << huge << true << -1;
+        // At once: neither waiting for a writer nor reading without end.
+        QTest::newRow("a folder") << QByteArray() << false << int(Hostile::Folder);
+#ifdef Q_OS_UNIX // pipes and devices in the file system
+        QTest::newRow("a pipe") << QByteArray() << false << int(Hostile::Pipe);
+        QTest::newRow("a link to an endless device")
+            << QByteArray() << false << int(Hostile::EndlessDevice);
+#endif
     }
     void loadingAMissingOrOversizedFileFails() {
         QFETCH(QByteArray, content);
         QFETCH(bool, create);
+        QFETCH(int, hostile);
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("HAND-M.CUR"));
+        if (hostile >= 0)
+            QVERIFY(makeHostile(path, static_cast<Hostile>(hostile)));
         if (create) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));

@@ -8,6 +8,10 @@
 #include "support/PrivateDesk.h"
 #include "support/ToneAnalysis.h"
 
+#ifdef CLAVITONE_HAVE_LIBPULSE
+#include "midi/backends/PulseAudioSink.h"
+#endif
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -27,6 +31,18 @@ using desk::Rate;
 using desk::run;
 // Clavitone at octave 4 (two presses of Right on the octave bar): A is note 48.
 constexpr int BaseNote = 48;
+// The synthesiser plays each message a constant time after its hand-off (its
+// stream's buffer and a margin): no note may sound sooner than that after its
+// half second.
+#ifdef CLAVITONE_HAVE_LIBPULSE
+constexpr double SynthDelay = (PulseAudioSink::BufferMs + PulseAudioSink::MarginMs) / 1000.0;
+#else
+constexpr double SynthDelay = 0; // FluidSynth's own drivers: their buffer counts as lateness
+#endif
+// How much later still a note may sound: the key's way through a loaded
+// machine (the X server, the window's thread) and a drop-out of the sound
+// server before it.
+constexpr double LateBy = 0.15;
 
 // When a key went down: between the start and the end of the xdotool run.
 struct KeyTime {
@@ -84,16 +100,15 @@ class HeardNotesTest : public QObject {
     }
 
     // The onset of `note` in the recording after a key, found by its pitch,
-    // checked to come half a second after the key and not more than `lateBy`
-    // later. -1 on failure. The note is looked for from `searchFrom` (clock
-    // seconds) on, or from 0.3 s after the key. The synthesiser itself holds
-    // every note 110 ms (its stream's buffer and a margin); the rest of the
-    // allowance is for the key's way through a loaded machine.
-    double checkedOnset(int note, KeyTime key, double searchFrom = 0, double lateBy = 0.26) {
+    // checked to come half a second and the synthesiser's delay after the key,
+    // and not more than `LateBy` later. -1 on failure. The note is looked for
+    // from `searchFrom` (clock seconds) on, or from 0.3 s after the key.
+    double checkedOnset(int note, KeyTime key, double searchFrom = 0) {
         const tone::Recording& r = recorder_->recording;
+        const double due = 0.5 + SynthDelay;
         const double from = recorder_->at(searchFrom > 0 ? searchFrom : key.earliest + 0.3);
         const double onset =
-            r.pitchOnset(note, from, recorder_->at(key.latest + 0.5 + lateBy + 0.2));
+            r.pitchOnset(note, from, recorder_->at(key.latest + due + LateBy + 0.2));
         if (onset < 0) {
             qWarning("note %d did not start after the key: strength %.5f before, at most %.5f "
                      "after",
@@ -110,11 +125,11 @@ class HeardNotesTest : public QObject {
         qInfo("note %d after the key: %.0f to %.0f ms", note, afterKey * 1000,
               afterKeyAtMost * 1000);
         // The analysis window and the arrival of the recording blur the onset.
-        if (afterKeyAtMost < 0.5 - 0.012) {
+        if (afterKeyAtMost < due - 0.012) {
             qWarning("the note sounded early: %.0f ms after the key", afterKeyAtMost * 1000);
             return -1;
         }
-        if (afterKey > 0.5 + lateBy) {
+        if (afterKey > due + LateBy) {
             qWarning("the note sounded late: %.0f ms after the key", afterKey * 1000);
             return -1;
         }

@@ -1,3 +1,4 @@
+#include "shell/Failure.h"
 #include "shell/IniDocument.h"
 
 #include <QSettings>
@@ -19,6 +20,7 @@ private slots:
     void writtenTextReadsBackUnchanged();
     void editKeepsEveryOtherByte_data();
     void editKeepsEveryOtherByte();
+    void whatIsNoTextFails();
     void qsettingsReadsWhatWeWrite_data();
     void qsettingsReadsWhatWeWrite();
     void readsWhatQSettingsWrote();
@@ -65,6 +67,18 @@ void TestIniDocument::readsHandWrittenValues_data() {
         << QByteArray("[Clavitone]\n;Channel=7\n#Channel=8\n") << MaybeText();
     QTest::newRow("no final line end") << QByteArray("[Clavitone]\nChannel=7") << MaybeText("7");
     QTest::newRow("empty document") << QByteArray() << MaybeText();
+    QTest::newRow("UTF-8 byte order mark")
+        << QByteArray("\xEF\xBB\xBF[Clavitone]\nChannel=7\n") << MaybeText("7");
+    QTest::newRow("UTF-16, little-endian, with mark")
+        << QByteArray("\xFF\xFE[\0C\0l\0a\0v\0i\0t\0o\0n\0e\0]\0\n\0C\0h\0a\0n\0n\0e\0l\0=\0"
+                      "7\0\n\0",
+                      46)
+        << MaybeText("7");
+    QTest::newRow("UTF-16, big-endian, without mark")
+        << QByteArray("\0[\0C\0l\0a\0v\0i\0t\0o\0n\0e\0]\0\n\0C\0h\0a\0n\0n\0e\0l\0=\0"
+                      "7\0\n",
+                      44)
+        << MaybeText("7");
 }
 
 void TestIniDocument::readsHandWrittenValues() {
@@ -143,6 +157,24 @@ void TestIniDocument::editKeepsEveryOtherByte_data() {
         << QByteArray("[Clavitone]\nChannel=1\nChannel=5\n");
     QTest::newRow("header without entries")
         << QByteArray("[Clavitone]\n") << QByteArray("[Clavitone]\nChannel=5\n");
+    QTest::newRow("UTF-8 byte order mark kept, section found")
+        << QByteArray("\xEF\xBB\xBF[Clavitone]\r\nChannel=7\r\n")
+        << QByteArray("\xEF\xBB\xBF[Clavitone]\r\nChannel=5\r\n");
+    QTest::newRow("UTF-16 stays UTF-16")
+        << QByteArray("\xFF\xFE[\0C\0l\0a\0v\0i\0t\0o\0n\0e\0]\0\n\0", 26)
+        << QByteArray("\xFF\xFE[\0C\0l\0a\0v\0i\0t\0o\0n\0e\0]\0\n\0C\0h\0a\0n\0n\0e\0l\0=\0"
+                      "5\0\n\0",
+                      46);
+}
+
+// Zero characters in a document that is no UTF-16: no settings file. Neither
+// read as empty nor given a second copy of its sections.
+void TestIniDocument::whatIsNoTextFails() {
+    const QByteArray binary("[Clavitone]\nChannel=7\n\0\x01\x02", 23);
+    QVERIFY_THROWS_EXCEPTION(
+        Failure, iniValue(binary, QStringLiteral("Clavitone"), QStringLiteral("Channel")));
+    QVERIFY_THROWS_EXCEPTION(Failure, withIniValue(binary, QStringLiteral("Clavitone"),
+                                                   QStringLiteral("Channel"), QStringLiteral("5")));
 }
 
 void TestIniDocument::editKeepsEveryOtherByte() {

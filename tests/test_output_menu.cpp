@@ -187,6 +187,43 @@ private slots:
         QVERIFY(f.t.reporter->reports.empty());
     }
 
+    // The chosen port goes away while playing (its server died): the next note
+    // sounds through the built-in synthesiser, with the channel's program and
+    // pan, and the output menu says so once. No box.
+    void aLostPortFallsBackToTheBuiltInSynthesiser() {
+        Fixture f;
+        Form1Layout& ui = f.window().ui();
+        ui.HScrollPatch->setFocus();
+        QTest::keyClick(ui.HScrollPatch, Qt::Key_PageUp); // program 10
+        f.choose(Synth);
+        f.t.midi->clear();
+        f.t.ports->recorder(Synth)->loseDevice();
+
+        f.window().keyPressed(u'b');
+        QTRY_COMPARE_WITH_TIMEOUT(f.t.midi->packedMessages().size(), std::size_t{3}, 5000);
+        QCOMPARE(f.t.midi->packedMessages(),
+                 (std::vector<std::uint32_t>{message(0xCD, 10, 0), message(0xBD, 10, 0),
+                                             message(0x9D, 25, 100)}));
+        QVERIFY(f.t.midi->isOpen());
+        QCOMPARE(f.t.ports->recorder(Synth)->closeCount(), 1);
+        QCOMPARE(f.program->outputChoice().current(), BuiltIn);
+        QVERIFY(f.t.reporter->reports.empty());
+
+        for (const bool first : {true, false}) {
+            f.window().outputMenuRequested(f.window().mapToGlobal(QPoint(5, 5)));
+            QMenu* menu = openMenu();
+            QVERIFY(menu);
+            QAction* notice = menu->findChild<QAction*>(QStringLiteral("MidiOutputNotice"));
+            QCOMPARE(notice != nullptr, first);
+            if (notice)
+                QCOMPARE(notice->text(),
+                         Synth + QStringLiteral(" went away; playing through the built-in "
+                                                "synthesiser."));
+            QCOMPARE(entries(menu), (QStringList{BuiltIn + QStringLiteral(" *"), Synth, Other}));
+            menu->close();
+        }
+    }
+
     void choosingTheOutputInUseChangesNothing() {
         Fixture f;
         f.choose(BuiltIn);

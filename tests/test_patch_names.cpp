@@ -4,11 +4,17 @@
 #include "keyboard/SettingBar.h"
 #include "midi/MidiState.h"
 #include "midi/PatchNames.h"
+#include "midi/ProfileReader.h"
+#include "shell/NativeFolder.h"
 #include "shell/ProgramFolder.h"
 #include "support/TestServices.h"
 
 #include <QLabel>
 #include <QTest>
+
+#ifdef Q_OS_LINUX
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -189,6 +195,30 @@ private slots:
 
     // Every file the program reads beside itself is named from the folder
     // with its links resolved.
+    // A folder named in another encoding than the user's (the program copied
+    // in from an old archive, say) is found by its bytes.
+    void aFolderNamedInAnyEncodingIsFound() {
+#ifdef Q_OS_LINUX // names are bytes there; elsewhere they are text
+        QTemporaryDir base;
+        QVERIFY(base.isValid());
+        const QByteArray name = QFile::encodeName(base.path()) + "/Programm-\xFC\xE4";
+        const QString folder = folderFromNativeName(name, true);
+        QVERIFY(!folder.isEmpty());
+        QFile file(folder + QStringLiteral("/PATCH.INI"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[General MIDI]\r\n0=Acoustic Grand Piano\r\n");
+        file.close();
+        QCOMPARE(readProfileString(folder + QStringLiteral("/PATCH.INI"),
+                                   QStringLiteral("General MIDI"), QStringLiteral("0"), QString(),
+                                   254),
+                 QStringLiteral("Acoustic Grand Piano"));
+        QCOMPARE(::access((name + "/PATCH.INI").constData(), R_OK), 0);
+        QCOMPARE(folderFromNativeName(name, false), folder); // one descriptor per folder
+#else
+        QSKIP("names are text on this platform");
+#endif
+    }
+
     void programFolderResolvesLinks() {
         QTemporaryDir base;
         QVERIFY(base.isValid());

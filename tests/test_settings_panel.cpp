@@ -7,6 +7,7 @@
 #include "shell/SettingsStore.h"
 #include "support/TestServices.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -294,6 +295,53 @@ private slots:
                  QStringLiteral("in Clavitone2021/08/31.Form1.HScrollPan_Click at line 100"));
         QCOMPARE(f.ui->lblPan->text(), QStringLiteral("65"));
         QCOMPARE(f.t.midi->packedMessages(), std::vector<std::uint32_t>{message(0xBD, 10, 65)});
+    }
+
+    // The report is a modal box. The arrow held down under it, or a key held
+    // through it, moves the bar once and gives one report, not one per repeat.
+    void oneActionGivesOneReportUnderTheModalBox_data() {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("arrow held down") << false;
+        QTest::newRow("Right key held") << true;
+    }
+    void oneActionGivesOneReportUnderTheModalBox() {
+        QFETCH(bool, byKey);
+        Fixture f;
+        QVERIFY(QDir(f.t.settingsDir.path()).mkpath(QStringLiteral("Kestrane.conf")));
+        f.t.reporter->onReport = [] {
+            QDialog box;
+            box.setWindowModality(Qt::ApplicationModal);
+            QTimer::singleShot(0, &box, &QDialog::accept);
+            box.exec();
+        };
+        SettingBar* bar = f.ui->HScrollPan;
+        const int start = bar->value();
+        bar->setFocus();
+        if (byKey) {
+            QTest::keyPress(bar, Qt::Key_Right);
+            for (int i = 0; i < 5; ++i) { // the system's repeats of the held key
+                QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
+                QApplication::sendEvent(bar, &repeat);
+            }
+        } else {
+            QTest::mousePress(bar, Qt::LeftButton, {},
+                              partOf(bar, QStyle::SC_ScrollBarAddLine).center());
+        }
+        // Started after the press, so it ends after the arrow's first repeat
+        // would have been due (half a second) and several after it.
+        bool waited = false;
+        QTimer::singleShot(1500, [&] { waited = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(waited, 30000);
+
+        QCOMPARE(f.t.reporter->reports.size(), std::size_t{1});
+        QCOMPARE(bar->value(), start + 1);
+        // The next action is a new one.
+        if (byKey)
+            QTest::keyClick(bar, Qt::Key_Right);
+        else
+            clickPart(bar, QStyle::SC_ScrollBarAddLine);
+        QCOMPARE(f.t.reporter->reports.size(), std::size_t{2});
+        QCOMPARE(bar->value(), start + 2);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "shell/Failure.h"
 #include "shell/QSettingsStore.h"
+#include "support/HostileFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,6 +18,8 @@
 #include <qt_windows.h>
 #else
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -129,9 +132,14 @@ private slots:
     void saveThroughALinkKeepsTheLink();
     void failedSaveIsReportedAndChangesNothing_data();
     void failedSaveIsReportedAndChangesNothing();
+    void unreadableStoreIsReported_data();
     void unreadableStoreIsReported();
+    void saveKeepsModeAndOwner_data();
+    void saveKeepsModeAndOwner();
+    void aLockThatCannotBeHadIsReported();
     void fullDiskLeavesTheOldFile();
     void twoCopiesSavingAtOnce();
+    void locationIsTheUsersConfigurationFolder_data();
     void locationIsTheUsersConfigurationFolder();
     void registryReadCreatesNothing_data();
     void registryReadCreatesNothing();
@@ -276,13 +284,106 @@ void TestSettingsStore::failedSaveIsReportedAndChangesNothing() {
         QCOMPARE(namesIn(folder), QStringList{QStringLiteral("Kestrane.conf")});
 }
 
+void TestSettingsStore::unreadableStoreIsReported_data() {
+    QTest::addColumn<int>("hostile"); // -1: a file over the size limit
+    QTest::newRow("a folder") << int(Hostile::Folder);
+#ifdef Q_OS_UNIX // pipes and devices in the file system
+    QTest::newRow("a pipe: no wait for a writer") << int(Hostile::Pipe);
+    QTest::newRow("a link to an endless device") << int(Hostile::EndlessDevice);
+#endif
+    QTest::newRow("larger than a settings file may be") << -1;
+}
+
+// Read and save both fail at once, and what is there stays as it was.
 void TestSettingsStore::unreadableStoreIsReported() {
+    QFETCH(int, hostile);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("Kestrane.conf"))));
+    const QString file = dir.filePath(QStringLiteral("Kestrane.conf"));
+    const QByteArray large = "[Clavitone]\nChannel=7\n;" + QByteArray(1024 * 1024, 'x');
+    if (hostile >= 0)
+        QVERIFY(makeHostile(file, static_cast<Hostile>(hostile)));
+    else
+        QVERIFY(writeFile(file, large));
+    const QFileInfo before(file);
+
     QSettingsStore store(dir.path());
     QCOMPARE(failureOf([&] { store.GetSetting(App, Section, QStringLiteral("Channel"), 13); }),
              QStringLiteral("Path/File access error"));
+    QCOMPARE(failureOf([&] {
+                 store.SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
+             }),
+             QStringLiteral("Path/File access error"));
+    const QFileInfo after(file);
+    QCOMPARE(after.isSymLink(), before.isSymLink());
+    QCOMPARE(after.isDir(), before.isDir());
+    QCOMPARE(after.isFile(), before.isFile());
+    if (hostile < 0)
+        QCOMPARE(contentOf(file), large);
+    QCOMPARE(namesIn(dir.path()), QStringList{QStringLiteral("Kestrane.conf")});
+}
+
+void TestSettingsStore::saveKeepsModeAndOwner_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("otherOwner"); // only where the test may give files away
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("private file") << 0600 << false << true;
+    QTest::newRow("shared with the group") << 0664 << false << true;
+    QTest::newRow("made read-only: not written") << 0444 << false << false;
+    QTest::newRow("another user's private file") << 0600 << true << true;
+}
+
+// A save replaces the file by a new copy; the copy gets the old one's mode and
+// owner, and a read-only file is not replaced at all.
+void TestSettingsStore::saveKeepsModeAndOwner() {
+#ifdef Q_OS_UNIX // modes and owners are POSIX ones
+    QFETCH(int, mode);
+    QFETCH(bool, otherOwner);
+    QFETCH(bool, saved);
+    if (otherOwner && geteuid() != 0)
+        QSKIP("only the superuser can give a file to another user");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("Kestrane.conf"));
+    const QByteArray old("[Clavitone]\nChannel=7\n");
+    QVERIFY(writeFile(file, old));
+    const QByteArray name = QFile::encodeName(file);
+    const uid_t owner = otherOwner ? 65534 : geteuid();
+    const gid_t group = otherOwner ? 65534 : getegid();
+    QCOMPARE(chown(name.constData(), owner, group), 0);
+    QCOMPARE(chmod(name.constData(), static_cast<mode_t>(mode)), 0);
+
+    const QString failure = failureOf([&] {
+        QSettingsStore(dir.path())
+            .SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
+    });
+    QCOMPARE(failure, saved ? QString() : QStringLiteral("Path/File access error"));
+    QCOMPARE(contentOf(file), saved ? QByteArray("[Clavitone]\nChannel=5\n") : old);
+    struct stat status {};
+    QCOMPARE(stat(name.constData(), &status), 0);
+    QCOMPARE(int(status.st_mode & 07777), mode);
+    QCOMPARE(status.st_uid, owner);
+    QCOMPARE(status.st_gid, group);
+    QCOMPARE(namesIn(dir.path()), QStringList{QStringLiteral("Kestrane.conf")});
+#else
+    QSKIP("modes and owners are POSIX ones");
+#endif
+}
+
+// A lock file that is a folder is never had: the save gives up after a short
+// wait with the report, and changes nothing.
+void TestSettingsStore::aLockThatCannotBeHadIsReported() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("Kestrane.conf"));
+    QVERIFY(writeFile(file, "[Clavitone]\nChannel=7\n"));
+    QVERIFY(makeHostile(file + QStringLiteral(".lock"), Hostile::Folder));
+    QCOMPARE(failureOf([&] {
+                 QSettingsStore(dir.path())
+                     .SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
+             }),
+             QStringLiteral("Path/File access error"));
+    QCOMPARE(contentOf(file), QByteArray("[Clavitone]\nChannel=7\n"));
 }
 
 // A file size limit stands in for a full disk: the new file cannot be written
@@ -354,21 +455,53 @@ void TestSettingsStore::twoCopiesSavingAtOnce() {
     QCOMPARE(namesIn(dir.path()), QStringList{QStringLiteral("Kestrane.conf")});
 }
 
+void TestSettingsStore::locationIsTheUsersConfigurationFolder_data() {
+    // Relative to the temporary folder; the file's folder as native bytes.
+    QTest::addColumn<QByteArray>("xdgConfigHome"); // null: unset
+    QTest::addColumn<QByteArray>("home");
+    QTest::addColumn<QByteArray>("expectedFolder");
+    QTest::newRow("XDG_CONFIG_HOME")
+        << QByteArray("cfg") << QByteArray("home") << QByteArray("cfg");
+    QTest::newRow("no XDG_CONFIG_HOME")
+        << QByteArray() << QByteArray("home") << QByteArray("home/.config");
+    QTest::newRow("a relative XDG_CONFIG_HOME is ignored")
+        << QByteArray("relative") << QByteArray("home") << QByteArray("home/.config");
+#ifdef Q_OS_LINUX // names are bytes there, in any encoding
+    QTest::newRow("a name that is not UTF-8")
+        << QByteArray("Konfiguration-\xE4nderung") << QByteArray("home")
+        << QByteArray("Konfiguration-\xE4nderung");
+#endif
+}
+
 void TestSettingsStore::locationIsTheUsersConfigurationFolder() {
 #ifdef Q_OS_WIN
     QSKIP("The store is in the registry on Windows (registry tests below)");
 #else
+    QFETCH(QByteArray, xdgConfigHome);
+    QFETCH(QByteArray, home);
+    QFETCH(QByteArray, expectedFolder);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+    const QByteArray base = QFile::encodeName(dir.path()) + '/';
+    const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray savedHome = qgetenv("HOME");
+    if (xdgConfigHome.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME",
+                xdgConfigHome == "relative" ? xdgConfigHome : base + xdgConfigHome);
+    qputenv("HOME", base + home);
     QSettingsStore store;
-    const QString location = store.location(App);
     store.SaveSetting(App, Section, QStringLiteral("Pan"), QStringLiteral("64"));
-    qputenv("XDG_CONFIG_HOME", saved);
-    QCOMPARE(location, dir.filePath(QStringLiteral("Kestrane.conf")));
-    QCOMPARE(contentOf(dir.filePath(QStringLiteral("Kestrane.conf"))),
-             QByteArray("[Clavitone]\nPan=64\n"));
+    const QString readBack = store.GetSetting(App, Section, QStringLiteral("Pan"), -1);
+    qputenv("XDG_CONFIG_HOME", savedXdg);
+    qputenv("HOME", savedHome);
+
+    QCOMPARE(readBack, QStringLiteral("64"));
+    // Looked at by its bytes: the name may be no text at all.
+    struct stat status {};
+    QCOMPARE(stat((base + expectedFolder + "/Kestrane.conf").constData(), &status), 0);
+    QVERIFY(!QFileInfo::exists(QStringLiteral("relative")));
 #endif
 }
 

@@ -4,6 +4,7 @@
 #include "shell/Failure.h"
 #include "shell/SkinEngine.h"
 #include "shell/SkinSheet.h"
+#include "support/HostileFiles.h"
 #include "support/TestServices.h"
 
 #include <QGroupBox>
@@ -149,6 +150,35 @@ private slots:
         QFETCH(QString, section);
         QFETCH(QString, failure);
         QCOMPARE(loadFailure(content, section), failure);
+    }
+
+    // A picture the skin names is looked at before the skin is taken: what
+    // would make drawing wait or read without end fails the load at once.
+    void loadingChecksThePicturesItNames_data() {
+        QTest::addColumn<int>("hostile"); // -1: an ordinary picture; -2: none there
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("an ordinary file") << -1 << QString();
+        QTest::newRow("nothing there: drawn as nothing") << -2 << QString();
+        QTest::newRow("a folder") << int(Hostile::Folder) << "Path/File access error";
+#ifdef Q_OS_UNIX // pipes and devices in the file system
+        QTest::newRow("a pipe") << int(Hostile::Pipe) << "Path/File access error";
+        QTest::newRow("a device") << int(Hostile::EndlessDevice) << "Path/File access error";
+#endif
+    }
+    void loadingChecksThePicturesItNames() {
+        QFETCH(int, hostile);
+        QFETCH(QString, failure);
+        QTemporaryDir folder;
+        const QString picture = folder.filePath(QStringLiteral("face.png"));
+        if (hostile >= 0)
+            QVERIFY(makeHostile(picture, static_cast<Hostile>(hostile)));
+        else if (hostile == -1)
+            QVERIFY(QFile(picture).open(QIODevice::WriteOnly));
+        // Named in the second url of a rule, quoted, among other values.
+        const QByteArray sheet = "QLabel { color: red; }\nQWidget#Form1 { border-image: "
+                                 "url(:/icons/none.png) 0; background: url(\"" +
+                                 picture.toUtf8() + "\") no-repeat; }";
+        QCOMPARE(loadFailure(sheet), failure);
     }
 
     void loadingAFolderFails() {

@@ -136,8 +136,9 @@ void TestStartUpSettings::restoresTheBars() {
     QCOMPARE(contentOf(file), stored.isNull() ? QByteArray() : stored);
 }
 
-// A store that can be neither read nor written: every read and every save is
-// reported, and the program goes on without its settings.
+// A store that can be neither read nor written: one fault, one report at the
+// first read; the other bars take their defaults, as from an empty store. Every
+// save is reported, and the program goes on without its settings.
 void TestStartUpSettings::unusableStoreIsReported() {
     TestServices t;
     QVERIFY(t.settingsDir.isValid());
@@ -149,17 +150,13 @@ void TestStartUpSettings::unusableStoreIsReported() {
     const QList<int> shown{ui.HScrollMIDIChannel->value(), ui.HScrollPatch->value(),
                            ui.HScrollVolume->value(), ui.HScrollPan->value(),
                            ui.HScrollOctave->value()};
-    QCOMPARE(shown, (QList<int>{13, 0, 100, 0, 2})); // the design positions
+    QCOMPARE(shown, (QList<int>{13, 0, 50, 64, 2})); // the channel bar's design position
     QStringList reported;
     for (const RecordedReport& report : t.reporter->reports)
         reported << report.description + QLatin1Char('@') + report.location();
     const QString access = QStringLiteral("Path/File access error@");
     const QString load = QStringLiteral("in Clavitone2021/08/31.Form1.Form_Load at line ");
-    QCOMPARE(
-        reported,
-        (QStringList{access + load + QStringLiteral("168"), access + load + QStringLiteral("170"),
-                     access + load + QStringLiteral("172"), access + load + QStringLiteral("174"),
-                     access + load + QStringLiteral("176")}));
+    QCOMPARE(reported, QStringList{access + load + QStringLiteral("168")});
 
     t.reporter->reports.clear();
     ui.HScrollMIDIChannel->triggerAction(QAbstractSlider::SliderSingleStepAdd);

@@ -8,10 +8,10 @@
 #include "midi/backends/SynthWorker.h"
 #ifdef CLAVITONE_HAVE_LIBPULSE
 #include "midi/backends/PulseAudioSink.h"
+#include "midi/backends/RenderPriority.h"
 #endif
 
 #include <utility>
-
 
 struct FluidSynthOutput::Engine {
     Engine() = default;
@@ -114,6 +114,13 @@ MidiHandle FluidSynthOutput::open() {
             return 0;
     }
 
+#ifdef CLAVITONE_HAVE_LIBPULSE
+    // An instrument chosen just before a note is due must be in by the
+    // note's time: the worker's first job raises its own priority, where the
+    // system grants it, so that a busy machine does not stretch a load of a
+    // few tens of milliseconds of work over the note's time.
+    engine->worker.run([] { (void)raiseLoadingPriority(); });
+#endif
     // FluidSynth does not load its default soundfont by itself. Only the
     // presets in use are read now; the rest when they are chosen.
     Engine& loading = *engine;

@@ -9,7 +9,7 @@ MidiHandle RecorderOutput::open() {
 }
 
 void RecorderOutput::sendShortMessage(MidiHandle handle, std::uint32_t message) {
-    if (!open_ || handle != Handle)
+    if (!open_ || handle != Handle || lost_)
         return;
     messages_.push_back({message, Clock::now()});
 }

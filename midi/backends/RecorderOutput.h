@@ -23,6 +23,11 @@ public:
     MidiHandle open() override;
     void sendShortMessage(MidiHandle handle, std::uint32_t message) override;
     void close(MidiHandle handle) override;
+    bool lost() const override { return lost_; }
+
+    // Behaves from now on like a port whose system went away: lost() answers
+    // true and what is sent is dropped.
+    void loseDevice() { lost_ = true; }
 
     const std::vector<Message>& messages() const { return messages_; }
     std::vector<std::uint32_t> packedMessages() const;
@@ -36,6 +41,7 @@ private:
 
     bool failOpen_;
     bool open_ = false;
+    bool lost_ = false;
     int openCount_ = 0;
     int closeCount_ = 0;
     std::vector<Message> messages_;

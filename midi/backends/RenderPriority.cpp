@@ -46,3 +46,7 @@ std::string raiseRenderPriority() {
         return "raised";
     return "normal";
 }
+
+std::string raiseLoadingPriority() {
+    return betterNice() ? "raised" : "normal";
+}

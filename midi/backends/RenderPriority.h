@@ -10,3 +10,9 @@
 // per cent of a core. Returns what was granted: "real-time", "raised" or
 // "normal".
 std::string raiseRenderPriority();
+
+// Raises the calling thread's nice value, as far as RLIMIT_NICE grants, for
+// short bursts of work that a sound waits for (reading an instrument's
+// samples): the same better nice value as above, never real-time. Returns
+// "raised" or "normal".
+std::string raiseLoadingPriority();

@@ -2,6 +2,7 @@
 
 #include "shell/MidiOutDevice.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -24,12 +25,18 @@ public:
     MidiHandle open() override;
     void sendShortMessage(MidiHandle handle, std::uint32_t message) override;
     void close(MidiHandle handle) override;
+    // True once the MIDI system reported a failure of the open port, or, for
+    // JACK, once the server went away.
+    bool lost() const override { return lost_; }
 
 private:
     static constexpr MidiHandle Handle = 1;
+    class SystemWatch;
 
     MidiSystem system_;
     std::string portName_;
     bool virtualPort_;
+    std::atomic<bool> lost_ = false; // set from the MIDI system's threads
+    std::unique_ptr<SystemWatch> watch_;
     std::unique_ptr<RtMidiOut> out_;
 };

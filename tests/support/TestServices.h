@@ -117,6 +117,7 @@ private:
         MidiHandle open() override { return to.open(); }
         void sendShortMessage(MidiHandle h, std::uint32_t m) override { to.sendShortMessage(h, m); }
         void close(MidiHandle h) override { to.close(h); }
+        bool lost() const override { return to.lost(); }
         RecorderOutput& to;
     };
 };

@@ -171,7 +171,7 @@ QString QSettingsStore::location(const QString& application) const {
     return fileOf(application, false);
 }
 
-QString QSettingsStore::fileOf(const QString& application, bool create) const {
+QString QSettingsStore::fileOf(const QString& application, [[maybe_unused]] bool create) const {
     if (inRegistry())
         return CurrentUser + SettingsKey + application;
     QString folder = folder_;

@@ -123,8 +123,8 @@ std::int64_t PulseAudioSink::delayNs() const {
 void PulseAudioSink::openStream() {
     if (!context_ || pa_context_get_state(context_.get()) != PA_CONTEXT_READY)
         return;
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate_), 2};
-    stream_.reset(pa_stream_new(context_.get(), "Clavitone", &spec, nullptr));
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate_), 2};
+    stream_.reset(pa_stream_new(context_.get(), "Clavitone", &format, nullptr));
     if (!stream_)
         return;
     pa_stream_set_state_callback(stream_.get(), &PulseAudioSink::streamChanged, this);

@@ -16,6 +16,17 @@ std::uint32_t bytesOf(int milliseconds, int rate) {
            FrameBytes;
 }
 
+// Keeps bufferMs queued in the server, asked for RequestMs at a time.
+pa_buffer_attr bufferAttributes(int bufferMs, int rate) {
+    pa_buffer_attr attributes{};
+    attributes.maxlength = static_cast<std::uint32_t>(-1);
+    attributes.tlength = bytesOf(bufferMs, rate);
+    attributes.prebuf = bytesOf(PulseAudioSink::RequestMs, rate);
+    attributes.minreq = bytesOf(PulseAudioSink::RequestMs, rate);
+    attributes.fragsize = static_cast<std::uint32_t>(-1);
+    return attributes;
+}
+
 int framesOf(std::uint32_t bytes) {
     return static_cast<int>(bytes / FrameBytes);
 }
@@ -130,12 +141,7 @@ void PulseAudioSink::openStream() {
     pa_stream_set_state_callback(stream_.get(), &PulseAudioSink::streamChanged, this);
     pa_stream_set_write_callback(stream_.get(), &PulseAudioSink::writeRequested, this);
     pa_stream_set_underflow_callback(stream_.get(), &PulseAudioSink::underflowed, this);
-    pa_buffer_attr attributes{};
-    attributes.maxlength = static_cast<std::uint32_t>(-1);
-    attributes.tlength = bytesOf(bufferMs_, rate_);
-    attributes.prebuf = bytesOf(RequestMs, rate_);
-    attributes.minreq = bytesOf(RequestMs, rate_);
-    attributes.fragsize = static_cast<std::uint32_t>(-1);
+    const pa_buffer_attr attributes = bufferAttributes(bufferMs_, rate_);
     // The buffer asked for is what we keep queued in the server; the latency
     // to the sound is measured, interpolated between the server's reports.
     const auto flags =
@@ -252,12 +258,7 @@ void PulseAudioSink::underflow() {
         return;
     // Ask for more room; messages from now on keep the longer delay.
     bufferMs_ = std::min(MaxBufferMs, bufferMs_ * 2);
-    pa_buffer_attr attributes{};
-    attributes.maxlength = static_cast<std::uint32_t>(-1);
-    attributes.tlength = bytesOf(bufferMs_, rate_);
-    attributes.prebuf = bytesOf(RequestMs, rate_);
-    attributes.minreq = bytesOf(RequestMs, rate_);
-    attributes.fragsize = static_cast<std::uint32_t>(-1);
+    const pa_buffer_attr attributes = bufferAttributes(bufferMs_, rate_);
     if (pa_operation* operation = pa_stream_set_buffer_attr(
             stream_.get(), &attributes,
             [](pa_stream* stream, int, void* self) {

@@ -204,10 +204,15 @@ void PulseAudioSink::write(std::size_t bytes) {
         figures_.latencyMs = measured / 1e6;
         const double base =
             static_cast<double>(now) + measured - static_cast<double>(framesWritten_) * 1e9 / rate_;
-        // A running mean at first, then a slow follower: the server's reports
-        // jitter by a millisecond or so, the clocks drift by far less.
+        // The server's reports wander by a millisecond or two over seconds
+        // while the sound itself keeps its pace: a mean over the first second,
+        // then a follower slow enough to ignore the wander and still track a
+        // sound card's clock drift (tens of parts per million).
         ++measurements_;
-        const double weight = 1.0 / std::min(measurements_, 32);
+        const double weight =
+            measurements_ <= SettleMeasurements
+                ? 1.0 / measurements_
+                : static_cast<double>(bytes / FrameBytes) / (FollowSeconds * rate_);
         heardBaseNs_ = measurements_ == 1 ? base : heardBaseNs_ + (base - heardBaseNs_) * weight;
     }
     RenderTiming timing;

@@ -25,8 +25,12 @@ public:
     static constexpr int BufferMs = 100;       // asked for: from a write to its sound
     static constexpr int RequestMs = 10;       // asked for at a time
     static constexpr int MaxBufferMs = 200;    // grown to after under-runs
-    static constexpr int MarginMs = 10;        // a message's time beyond the buffer
+    static constexpr int MarginMs = 25;        // a message's time beyond the buffer
     static constexpr double IdleSeconds = 3.0; // of silence before sleeping
+    // Latency reports averaged before following them, and the follower's
+    // time constant.
+    static constexpr int SettleMeasurements = 1000 / RequestMs;
+    static constexpr double FollowSeconds = 20.0;
 
     // Connects to a running server (never starts one). Null when there is
     // none or it refuses.

@@ -85,24 +85,27 @@ struct Recording {
 
     // Where `note` starts: the first rise of the level at or after `from`
     // (and before `to`) that brings the note's pitch. A rise is a moment where
-    // the level of the next 10 ms is above `factor` times that of the 100 ms
-    // before it, and above `floor`; looked for every 2.5 ms. It brings the
-    // note when, over the 100 ms after it, the note is more than twice
-    // `factor` times as strong as over the 100 ms before it, and a good part
-    // of what sounds (a pure tone at the pitch has a strength of 0.7 times
-    // its level). So sound that only comes back after a gap, at other
-    // pitches or at those it had before, is not taken for the note.
+    // the level of the next 10 ms is above `rise` times that of the 100 ms
+    // before it, and above `floor`; looked for every 2.5 ms. A note struck as
+    // loud as the one still sounding raises the level by the square root of
+    // two only, hence a smaller factor than for a sound out of quiet. It
+    // brings the note when, over the 100 ms after it, the note is more than
+    // 3.6 times as strong as over the 100 ms before it, and a good part of
+    // what sounds (a pure tone at the pitch has a strength of 0.7 times its
+    // level). So sound that only comes back after a gap, at other pitches or
+    // at those it had before, is not taken for the note.
     // Negative when there is none.
-    double pitchOnset(int note, double from, double to, double factor = 1.8,
+    double pitchOnset(int note, double from, double to, double rise = 1.5,
                       double floor = 0.003) const {
         constexpr double Window = 0.010;
         constexpr double Hop = 0.0025;
         constexpr double Span = 0.1;
+        constexpr double Brings = 3.6;
         to = std::min(to, seconds());
         bool inRise = false;
         for (double t = from; t + Window <= to; t += Hop) {
             const double level = this->level(t, t + Window);
-            const bool rising = level > floor && level > factor * this->level(t - 0.1, t);
+            const bool rising = level > floor && level > rise * this->level(t - 0.1, t);
             if (!rising || inRise) {
                 inRise = rising;
                 continue;
@@ -110,7 +113,7 @@ struct Recording {
             inRise = true;
             const double after = noteStrength(note, t, t + Span);
             const double before = noteStrength(note, t - Span, t);
-            if (after > 2 * factor * before && after > 0.1 * this->level(t, t + Span))
+            if (after > Brings * before && after > 0.1 * this->level(t, t + Span))
                 return t;
         }
         return -1.0;

@@ -19,6 +19,9 @@ void NoteKeys::Form_KeyPress(char16_t keyAscii) {
 
 void NoteKeys::PushButton1_Click(int index) {
     ErrorTrap trap(reporter_, locationTag("Form1", "PushButton1_Click"));
+    // The output wakes during the wait, so the note is on time.
+    if (index != Form1Layout::QuestionButton)
+        port_.prepareForNote();
     // The rest of the procedure runs when the wait is over; whatever the user
     // does meanwhile is handled in the meantime.
     trap.step(100, [&] { pause_.wait(Delay, [this, index] { afterPause(index); }); });

@@ -29,6 +29,8 @@ public:
     void sendInSteps(ErrorTrap& trap, int line, ChannelMessage message);
     // Used by the window's unload; the result is not examined.
     void closePort();
+    // A note will be sent soon: the device gets ready for it.
+    void prepareForNote() { device_.prepare(); }
 
     // Runs before every send, with the registers already packed: it may move
     // the output elsewhere (and open it there), never the registers.

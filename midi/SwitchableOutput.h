@@ -18,6 +18,7 @@ public:
         current().sendShortMessage(handle, message);
     }
     void close(MidiHandle handle) override { current().close(handle); }
+    void prepare() override { current().prepare(); }
 
     // Sends from now on to `port`, or to the built-in synthesiser when it is
     // empty. The port that was in use is released.

@@ -17,6 +17,10 @@ public:
     virtual MidiHandle open() = 0;
     virtual void sendShortMessage(MidiHandle handle, std::uint32_t message) = 0;
     virtual void close(MidiHandle handle) = 0;
+    // Something is about to be sent (a note key was pressed, its note follows
+    // half a second later): an output that rests when idle wakes now, so that
+    // the message is on time.
+    virtual void prepare() {}
     // Whether the device went away after it was opened (its port vanished, the
     // system behind it stopped), so that what is sent to it goes nowhere.
     virtual bool lost() const { return false; }

@@ -76,6 +76,8 @@ private slots:
         QFETCH(int, note);
         Fixture f;
         f.press(key.at(0).unicode());
+        // The output is woken at the press, not when the note goes.
+        QCOMPARE(f.t.midi->prepareCount(), note < 0 ? 0 : 1);
         f.advance(0.5);
         if (note < 0) {
             QVERIFY(f.t.midi->messages().empty());
@@ -178,6 +180,7 @@ private slots:
     void theQuestionButtonShowsItsMessageAndSendsNothing() {
         Fixture f;
         f.program.window().ui().PushButton1.at(26)->click();
+        QCOMPARE(f.t.midi->prepareCount(), 0);
         f.advance(0.4);
         QVERIFY(f.t.notices->notices.isEmpty());
         f.advance(0.1);

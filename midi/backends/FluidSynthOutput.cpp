@@ -148,6 +148,11 @@ void FluidSynthOutput::sendShortMessage(MidiHandle handle, std::uint32_t message
         engine_->sink->wake();
 }
 
+void FluidSynthOutput::prepare() {
+    if (engine_ && engine_->sink)
+        engine_->sink->wake();
+}
+
 bool FluidSynthOutput::isReady() const {
     return engine_ && engine_->renderer->usable();
 }

@@ -49,6 +49,7 @@ public:
     MidiHandle open() override;
     void sendShortMessage(MidiHandle handle, std::uint32_t message) override;
     void close(MidiHandle handle) override;
+    void prepare() override;
 
     // The soundfont is in and messages play at once. Stays false when the
     // soundfont turned out to be unreadable: the output is then silent.

@@ -24,6 +24,7 @@ public:
     void sendShortMessage(MidiHandle handle, std::uint32_t message) override;
     void close(MidiHandle handle) override;
     bool lost() const override { return lost_; }
+    void prepare() override { ++prepareCount_; }
 
     // Behaves from now on like a port whose system went away: lost() answers
     // true and what is sent is dropped.
@@ -34,6 +35,7 @@ public:
     void clear() { messages_.clear(); }
     int openCount() const { return openCount_; }
     int closeCount() const { return closeCount_; }
+    int prepareCount() const { return prepareCount_; }
     bool isOpen() const { return open_; }
 
 private:
@@ -44,5 +46,6 @@ private:
     bool lost_ = false;
     int openCount_ = 0;
     int closeCount_ = 0;
+    int prepareCount_ = 0;
     std::vector<Message> messages_;
 };

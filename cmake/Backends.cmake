@@ -39,9 +39,12 @@ clavitone_backend(FLUIDSYNTH PKG fluidsynth
             FluidSynthDriverSink.cpp FluidSynthDriverSink.h AudioSink.h
             SynthWorker.cpp SynthWorker.h TimedMessages.cpp TimedMessages.h)
 # The built-in synthesiser's own PulseAudio (or PipeWire) stream; without it the
-# synthesiser plays through FluidSynth's drivers alone.
-clavitone_backend(LIBPULSE PKG libpulse WHEN CLAVITONE_HAVE_FLUIDSYNTH
-    SOURCES PulseAudioSink.cpp PulseAudioSink.h RenderPriority.cpp RenderPriority.h)
+# synthesiser plays through FluidSynth's drivers alone. Its render thread asks
+# RealtimeKit for real-time scheduling over the system's D-Bus.
+find_package(Qt6 QUIET COMPONENTS DBus)
+clavitone_backend(LIBPULSE PKG libpulse WHEN CLAVITONE_HAVE_FLUIDSYNTH AND TARGET Qt6::DBus
+    SOURCES PulseAudioSink.cpp PulseAudioSink.h RenderPriority.cpp RenderPriority.h
+    LIBS Qt6::DBus)
 # System MIDI ports (ALSA, JACK, Windows multimedia).
 clavitone_backend(RTMIDI PKG rtmidi
     SOURCES RtMidiOutput.cpp RtMidiOutput.h MidiSystems.cpp MidiSystems.h

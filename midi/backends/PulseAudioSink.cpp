@@ -80,6 +80,8 @@ std::unique_ptr<PulseAudioSink> PulseAudioSink::connect(AudioSource& source, int
 }
 
 PulseAudioSink::~PulseAudioSink() {
+    if (priorityRequest_.joinable())
+        priorityRequest_.join();
     if (!mainloop_)
         return;
     {
@@ -191,8 +193,18 @@ void PulseAudioSink::writeRequested(pa_stream*, std::size_t bytes, void* self) {
 
 void PulseAudioSink::write(std::size_t bytes) {
     if (!priorityRaised_) {
-        figures_.priority = raiseRenderPriority();
         priorityRaised_ = true;
+        figures_.priority = raiseRenderPriority();
+        if (figures_.priority != "real-time") {
+            // The answer comes over the system bus: not on this thread, which
+            // holds the lock that the sending thread takes to wake the stream.
+            priorityRequest_ = std::thread([this, thread = currentThreadId()] {
+                if (raiseThroughRealtimeKit(thread).empty())
+                    return;
+                MainloopLock lock(mainloop_.get());
+                figures_.priority = "real-time (RealtimeKit)";
+            });
+        }
     }
     pa_stream* stream = stream_.get();
     const std::int64_t now = steadyNanoseconds();
@@ -259,7 +271,7 @@ void PulseAudioSink::underflow() {
     // The silence the server played moved every later frame: measure afresh.
     measurements_ = 0;
     // With real-time priority the render thread was not late: the server was.
-    if (bufferMs_ >= MaxBufferMs || !stream_ || figures_.priority == "real-time")
+    if (bufferMs_ >= MaxBufferMs || !stream_ || figures_.priority.starts_with("real-time"))
         return;
     // Ask for more room; messages from now on keep the longer delay.
     bufferMs_ = std::min(MaxBufferMs, bufferMs_ * 2);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 
 struct pa_threaded_mainloop;
 struct pa_context;
@@ -88,6 +89,9 @@ private:
     bool sleepQueued_ = false;
     bool streamFailed_ = false;
     bool priorityRaised_ = false;
+    // Asks RealtimeKit for the render thread's priority, where the process
+    // could not raise it itself.
+    std::thread priorityRequest_;
     // Where frame 0 of the stream is heard, smoothed over the measurements.
     double heardBaseNs_ = 0;
     int measurements_ = 0;

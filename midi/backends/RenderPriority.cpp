@@ -1,6 +1,11 @@
 #include "midi/backends/RenderPriority.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 
 #include <pthread.h>
 #include <sched.h>
@@ -12,6 +17,11 @@ namespace {
 
 constexpr int RealTimePriority = 2;
 constexpr int BetterNice = -11;
+// RealtimeKit serves only a process that limits how long a real-time thread
+// may run without sleeping; its own ceiling is 200 ms. The render thread
+// sleeps every few milliseconds.
+constexpr rlim_t RealTimeRunLimitUs = 200'000;
+constexpr int RealtimeKitTimeoutMs = 1000;
 
 bool realTime() {
     sched_param parameter{};
@@ -37,7 +47,45 @@ bool betterNice() {
     return false;
 }
 
+bool systemBusRuns() {
+    if (const char* address = std::getenv("DBUS_SYSTEM_BUS_ADDRESS"); address && *address)
+        return true;
+    std::error_code error;
+    return std::filesystem::exists("/run/dbus/system_bus_socket", error) ||
+           std::filesystem::exists("/var/run/dbus/system_bus_socket", error);
+}
+
+bool limitRealTimeRun() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_RTTIME, &limit) != 0)
+        return false;
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max <= RealTimeRunLimitUs &&
+        limit.rlim_cur == limit.rlim_max)
+        return true;
+    limit.rlim_cur = limit.rlim_max = RealTimeRunLimitUs;
+    return ::setrlimit(RLIMIT_RTTIME, &limit) == 0;
+}
+
 } // namespace
+
+std::uint64_t currentThreadId() {
+    return static_cast<std::uint64_t>(::syscall(SYS_gettid));
+}
+
+std::string raiseThroughRealtimeKit(std::uint64_t thread) {
+    if (!systemBusRuns() || !limitRealTimeRun())
+        return {};
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected())
+        return {};
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.RealtimeKit1"),
+        QStringLiteral("/org/freedesktop/RealtimeKit1"),
+        QStringLiteral("org.freedesktop.RealtimeKit1"), QStringLiteral("MakeThreadRealtime"));
+    call << static_cast<qulonglong>(thread) << static_cast<uint>(RealTimePriority);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, RealtimeKitTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage ? "real-time" : "";
+}
 
 std::string raiseRenderPriority() {
     if (realTime())

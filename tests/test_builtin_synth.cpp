@@ -1,9 +1,11 @@
 // The built-in synthesiser, rendered offline: pitch, timbre, level, and what
-// happens without a soundfont or with messages it does not play.
+// happens without a soundfont or with messages it does not play; and its
+// fall-back output through FluidSynth's own drivers, asleep at rest.
 
 #include "midi/backends/SoundfontSearch.h"
 #ifdef CLAVITONE_HAVE_FLUIDSYNTH
 #include "midi/backends/FluidHandles.h"
+#include "midi/backends/FluidSynthDriverSink.h"
 #include "midi/backends/FluidSynthOutput.h"
 #include "midi/backends/FluidSynthRenderer.h"
 #endif
@@ -341,6 +343,36 @@ private slots:
             qPrintable(
                 QStringLiteral("frame %1, not in %2..%3").arg(frame).arg(earliest).arg(latest)));
         QCOMPARE(renderer.lateMessages(), 0);
+    }
+
+    // Through a driver (ALSA's null device, which takes the frames as fast
+    // as they come, so that seconds of sound pass in a moment): closed after
+    // a few seconds of silence, opened again by the next message.
+    void theDriverFallBackSleepsAtRestAndWakesForAMessage() {
+        FluidSettings settings(new_fluid_settings());
+        fluid_settings_setint(settings.get(), "synth.midi-channels",
+                              FluidSynthRenderer::SynthChannels);
+        fluid_settings_setint(settings.get(), "audio.period-size", 512);
+        fluid_settings_setint(settings.get(), "audio.periods", 2);
+        fluid_settings_setstr(settings.get(), "audio.alsa.device", "null");
+        FluidSynth synth(new_fluid_synth(settings.get()));
+        QVERIFY(fluid_synth_sfload(synth.get(),
+                                   firstReadableFile(generalMidiSoundfontCandidates("")).c_str(),
+                                   1) != FLUID_FAILED);
+        constexpr int Rate = 44100;
+        SynthWorker worker;
+        FluidSynthRenderer renderer(synth.get(), Rate, worker);
+        renderer.setLoaded(true);
+        auto sink = FluidSynthDriverSink::start(settings.get(), renderer, Rate, {"alsa"}, worker);
+        QVERIFY(sink);
+        // Silence from the start: asleep once three seconds of it are out.
+        QTRY_VERIFY_WITH_TIMEOUT(sink->figures().asleep, 30000);
+        // Nothing renders while asleep: the note is played only if it wakes.
+        renderer.send(noteOn(0, 69, 100));
+        sink->wake();
+        QTRY_VERIFY_WITH_TIMEOUT(!renderer.hasWork(), 5000);
+        // And once the note has faded, asleep again.
+        QTRY_VERIFY_WITH_TIMEOUT(sink->figures().sleeps >= 2 && sink->figures().asleep, 30000);
     }
 
     void closedOutputIgnoresSendsAndOpensAgain() {

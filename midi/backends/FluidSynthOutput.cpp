@@ -53,7 +53,8 @@ void configure(fluid_settings_t* settings) {
 
 // Our own PulseAudio stream where a server runs, else FluidSynth's drivers in
 // an order that never starts a sound server.
-std::unique_ptr<AudioSink> startSink(fluid_settings_t* settings, AudioSource& source, int rate) {
+std::unique_ptr<AudioSink> startSink(fluid_settings_t* settings, AudioSource& source, int rate,
+                                     SynthWorker& worker) {
     const unsigned userId = processUserId();
     const bool pulseRunning = pulseAudioServerRunning(processEnvironment, userId);
 #ifdef CLAVITONE_HAVE_LIBPULSE
@@ -63,7 +64,7 @@ std::unique_ptr<AudioSink> startSink(fluid_settings_t* settings, AudioSource& so
 #endif
     const bool jackRunning = jackServerRunsNow();
     return FluidSynthDriverSink::start(settings, source, rate,
-                                       audioDriverOrder(pulseRunning, jackRunning));
+                                       audioDriverOrder(pulseRunning, jackRunning), worker);
 }
 
 } // namespace
@@ -109,7 +110,8 @@ MidiHandle FluidSynthOutput::open() {
                                                             engine->worker);
 
     if (options_.playThroughDevice) {
-        engine->sink = startSink(engine->settings.get(), *engine->renderer, engine->sampleRate);
+        engine->sink = startSink(engine->settings.get(), *engine->renderer, engine->sampleRate,
+                                 engine->worker);
         if (!engine->sink)
             return 0;
     }

@@ -20,6 +20,9 @@ void SynthWorker::stop() {
 std::uint64_t SynthWorker::run(std::function<void()> job) {
     std::unique_lock lock(mutex_);
     const std::uint64_t ticket = ++issued_;
+    // Stopped: nobody is there to run it.
+    if (stopping_)
+        return ticket;
     if (!thread_.joinable()) {
         try {
             thread_ = std::thread([this] { serve(); });

@@ -7,7 +7,8 @@
 
 FluidSynthDriverSink::FluidSynthDriverSink(fluid_settings_t* settings, AudioSource& source,
                                            int rate, int bufferFrames, SynthWorker& worker)
-    : settings_(settings), source_(source), rate_(rate), worker_(worker) {
+    : settings_(settings), source_(source), rate_(rate), bufferFrames_(bufferFrames),
+      worker_(worker) {
     figures_.rate = rate;
     figures_.bufferFrames = bufferFrames;
     figures_.delayMs = 1000.0 * bufferFrames / std::max(rate, 1) + MarginMs;
@@ -109,7 +110,7 @@ int FluidSynthDriverSink::render(void* data, int frames, int effectCount, float*
     RenderTiming timing;
     timing.rate = self->rate_;
     // The driver queues its whole buffer ahead of the frames asked for now.
-    const int bufferFrames = self->figures_.bufferFrames; // set once, before any driver
+    const int bufferFrames = self->bufferFrames_;
     timing.firstFrameHeardNs =
         steadyNanoseconds() + static_cast<std::int64_t>(bufferFrames) * 1'000'000'000 / self->rate_;
     timing.delayNs =

@@ -52,6 +52,7 @@ private:
     fluid_settings_t* settings_;
     AudioSource& source_;
     int rate_;
+    const int bufferFrames_;
     SynthWorker& worker_;
     std::string name_;
     std::vector<float> interleaved_; // the driver's thread

@@ -26,11 +26,12 @@ FluidSynthDriverSink::start(fluid_settings_t* settings, AudioSource& source, int
         new FluidSynthDriverSink(settings, source, rate, periodFrames * periods, worker));
     sink->interleaved_.resize(static_cast<std::size_t>(2 * std::max(periodFrames, 1024)));
     std::lock_guard lock(sink->guard_);
-    for (const auto& driver : drivers)
-        if (sink->openDriver(driver)) {
-            sink->name_ = driver;
+    for (const auto& driver : drivers) {
+        // Named before its thread starts: the jobs that open it again read it.
+        sink->name_ = driver;
+        if (sink->openDriver(driver))
             return sink;
-        }
+    }
     return nullptr;
 }
 

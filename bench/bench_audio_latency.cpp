@@ -9,12 +9,13 @@
 // earliest bound is kept, so the figures err on the late side by parec's
 // least delivery delay). A quiet organ note holds on channel 2 the whole time;
 // 100 piano notes follow on channel 1, 350 ms apart, each silenced (all
-// sound off) after 150 ms. They are all middle C: every sample has its own
-// attack, and one pitch keeps the onset the detector finds at the same place
-// in the sound, so the spread is the timing's alone. A note's sound starts at the first sample,
-// after the note-on, more than three times as loud as the loudest sample of the 20 ms before it. A
-// drop-out is a run of 1 ms or more of silence (exact zeros) while the organ
-// holds; a clip is a sample at full scale.
+// sound off) after 150 ms. They are all middle C: every sample has an attack
+// of its own, and one pitch keeps the onset the detector finds at the same
+// place in the sound, so the spread is the timing's alone. A note's sound
+// starts at the first sample, after the note-on, more than three times as
+// loud as the loudest sample of the 20 ms before it. A drop-out is a run of
+// 1 ms or more of silence (exact zeros) while the organ holds; a clip is a
+// sample at full scale.
 //
 // The spread is p90 - p10 of the note-on to sound times. The output's buffer
 // as granted by the server, its measured latency and the render thread's

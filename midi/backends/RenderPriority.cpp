@@ -40,7 +40,7 @@ bool realTime() {
 
 bool betterNice() {
     // On Linux a nice value belongs to the thread named by its id.
-    const auto thread = static_cast<id_t>(::syscall(SYS_gettid));
+    const auto thread = static_cast<id_t>(currentThreadId());
     for (int nice = BetterNice; nice < 0; nice += 5)
         if (::setpriority(PRIO_PROCESS, thread, nice) == 0)
             return true;
@@ -59,10 +59,10 @@ bool limitRealTimeRun() {
     rlimit limit{};
     if (::getrlimit(RLIMIT_RTTIME, &limit) != 0)
         return false;
-    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max <= RealTimeRunLimitUs &&
-        limit.rlim_cur == limit.rlim_max)
-        return true;
-    limit.rlim_cur = limit.rlim_max = RealTimeRunLimitUs;
+    // A hard limit below ours stays: only a privileged process may raise it.
+    if (limit.rlim_max == RLIM_INFINITY || limit.rlim_max > RealTimeRunLimitUs)
+        limit.rlim_max = RealTimeRunLimitUs;
+    limit.rlim_cur = limit.rlim_max;
     return ::setrlimit(RLIMIT_RTTIME, &limit) == 0;
 }
 

@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
+#include <memory>
 #include <numbers>
 #include <vector>
 
@@ -30,6 +32,31 @@ std::uint32_t noteOn(int channel, int note, int velocity) {
 std::uint32_t programChange(int channel, int program) {
     return static_cast<std::uint32_t>(0xC0 | channel) | (program << 8);
 }
+
+// A synthesiser with the GM soundfont in and a renderer for it; `configure`
+// adds settings before the synthesiser is made.
+struct RendererRig {
+    static constexpr int Rate = 44100;
+    FluidSettings settings{new_fluid_settings()};
+    FluidSynth synth;
+    SynthWorker worker;
+    std::unique_ptr<FluidSynthRenderer> renderer;
+    bool soundfontIn = false;
+
+    explicit RendererRig(const std::function<void(fluid_settings_t*)>& configure = {}) {
+        fluid_settings_setint(settings.get(), "synth.midi-channels",
+                              FluidSynthRenderer::SynthChannels);
+        if (configure)
+            configure(settings.get());
+        synth.reset(new_fluid_synth(settings.get()));
+        soundfontIn =
+            fluid_synth_sfload(synth.get(),
+                               firstReadableFile(generalMidiSoundfontCandidates("")).c_str(),
+                               1) != FLUID_FAILED;
+        renderer = std::make_unique<FluidSynthRenderer>(synth.get(), Rate, worker);
+        renderer->setLoaded(true);
+    }
+};
 
 double frequencyOf(int note) {
     return 440.0 * std::pow(2.0, (note - 69) / 12.0);
@@ -306,17 +333,10 @@ private slots:
     void aNoteSoundsAtItsFrame() {
         QFETCH(int, delayMs);
         QFETCH(int, blockFrames);
-        FluidSettings settings(new_fluid_settings());
-        fluid_settings_setint(settings.get(), "synth.midi-channels",
-                              FluidSynthRenderer::SynthChannels);
-        FluidSynth synth(new_fluid_synth(settings.get()));
-        QVERIFY(fluid_synth_sfload(synth.get(),
-                                   firstReadableFile(generalMidiSoundfontCandidates("")).c_str(),
-                                   1) != FLUID_FAILED);
-        constexpr int Rate = 44100;
-        SynthWorker worker;
-        FluidSynthRenderer renderer(synth.get(), Rate, worker);
-        renderer.setLoaded(true);
+        RendererRig rig;
+        QVERIFY(rig.soundfontIn);
+        FluidSynthRenderer& renderer = *rig.renderer;
+        constexpr int Rate = RendererRig::Rate;
 
         RenderTiming timing;
         timing.rate = Rate;
@@ -349,21 +369,15 @@ private slots:
     // as they come, so that seconds of sound pass in a moment): closed after
     // a few seconds of silence, opened again by the next message.
     void theDriverFallBackSleepsAtRestAndWakesForAMessage() {
-        FluidSettings settings(new_fluid_settings());
-        fluid_settings_setint(settings.get(), "synth.midi-channels",
-                              FluidSynthRenderer::SynthChannels);
-        fluid_settings_setint(settings.get(), "audio.period-size", 512);
-        fluid_settings_setint(settings.get(), "audio.periods", 2);
-        fluid_settings_setstr(settings.get(), "audio.alsa.device", "null");
-        FluidSynth synth(new_fluid_synth(settings.get()));
-        QVERIFY(fluid_synth_sfload(synth.get(),
-                                   firstReadableFile(generalMidiSoundfontCandidates("")).c_str(),
-                                   1) != FLUID_FAILED);
-        constexpr int Rate = 44100;
-        SynthWorker worker;
-        FluidSynthRenderer renderer(synth.get(), Rate, worker);
-        renderer.setLoaded(true);
-        auto sink = FluidSynthDriverSink::start(settings.get(), renderer, Rate, {"alsa"}, worker);
+        RendererRig rig([](fluid_settings_t* settings) {
+            fluid_settings_setint(settings, "audio.period-size", 512);
+            fluid_settings_setint(settings, "audio.periods", 2);
+            fluid_settings_setstr(settings, "audio.alsa.device", "null");
+        });
+        QVERIFY(rig.soundfontIn);
+        FluidSynthRenderer& renderer = *rig.renderer;
+        auto sink = FluidSynthDriverSink::start(rig.settings.get(), renderer, RendererRig::Rate,
+                                                {"alsa"}, rig.worker);
         QVERIFY(sink);
         // Silence from the start: asleep once three seconds of it are out.
         QTRY_VERIFY_WITH_TIMEOUT(sink->figures().asleep, 30000);

@@ -1,0 +1,29 @@
+# Shared by the scripts in scripts/: sourced, never run.
+
+# ensure_packages <package>...: installs those of the Debian packages that are
+# missing (apt-get, with sudo when not root). Its output goes to standard error.
+ensure_packages() {
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$package")
+    done
+    ((${#missing[@]})) || return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Installing ${missing[*]}" >&2
+    "${sudo[@]}" apt-get update -qq >&2
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >&2
+}
+
+# Builds made for CI (CI=true, as .ci/run sets it) treat warnings as errors:
+# pass "-DCLAVITONE_WERROR=$(clavitone_werror)" to every configure.
+clavitone_werror() {
+    if [ "${CI:-}" = true ]; then echo ON; else echo OFF; fi
+}
+
+# The cache of what is built once and reused (the Windows Qt).
+clavitone_cache() {
+    echo "${CLAVITONE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/clavitone}"
+}

@@ -29,7 +29,9 @@ set(expected
     "${PREFIX}/share/icons/hicolor/128x128/apps/${APP_ID}.png"
     "${PREFIX}/share/icons/hicolor/256x256/apps/${APP_ID}.png"
     "${PREFIX}/share/icons/hicolor/scalable/apps/${APP_ID}.svg"
-    "${PREFIX}/share/man/man1/clavitone.1")
+    "${PREFIX}/share/man/man1/clavitone.1.gz"
+    "${PREFIX}/share/doc/clavitone/copyright"
+    "${PREFIX}/share/doc/clavitone/changelog.gz")
 if(WITH_PATCH_NAMES)
     list(APPEND expected "${program_dir}/PATCH.INI")
 endif()

@@ -2,7 +2,7 @@
 # files it reads in a private folder, <prefix>/lib/clavitone, and is started
 # through <prefix>/bin/clavitone, a relative link to it. The desktop entry,
 # AppStream metainfo, icons and man page go where the desktop looks for them.
-# Elsewhere everything goes into <prefix>/bin.
+# Elsewhere everything goes into <prefix> itself, the folder the zip holds.
 include(GNUInstallDirs)
 
 set(CLAVITONE_APP_ID org.kestrane.Clavitone)
@@ -11,7 +11,7 @@ set(CLAVITONE_RESOURCES ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 if(UNIX AND NOT APPLE)
     set(CLAVITONE_PROGRAM_DIR lib/clavitone)
 else()
-    set(CLAVITONE_PROGRAM_DIR ${CMAKE_INSTALL_BINDIR})
+    set(CLAVITONE_PROGRAM_DIR .)
 endif()
 
 install(TARGETS clavitone RUNTIME DESTINATION ${CLAVITONE_PROGRAM_DIR})
@@ -44,7 +44,21 @@ if(UNIX AND NOT APPLE)
     install(FILES ${CLAVITONE_RESOURCES}/icons/clavitone.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${CLAVITONE_APP_ID}.svg)
-    install(FILES ${CLAVITONE_RESOURCES}/clavitone.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    # The man page and the changelog compressed, as Debian keeps them; -n keeps
+    # the name and time out, so the same sources make the same package.
+    find_program(CLAVITONE_GZIP gzip REQUIRED)
+    set(CLAVITONE_GZIPPED)
+    foreach(file clavitone.1 changelog)
+        add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${file}.gz
+            COMMAND ${CLAVITONE_GZIP} -9nc ${CLAVITONE_RESOURCES}/${file} > ${CMAKE_BINARY_DIR}/${file}.gz
+            DEPENDS ${CLAVITONE_RESOURCES}/${file}
+            VERBATIM)
+        list(APPEND CLAVITONE_GZIPPED ${CMAKE_BINARY_DIR}/${file}.gz)
+    endforeach()
+    add_custom_target(clavitone_gzipped ALL DEPENDS ${CLAVITONE_GZIPPED})
+    install(FILES ${CMAKE_BINARY_DIR}/clavitone.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${CMAKE_BINARY_DIR}/changelog.gz ${CLAVITONE_RESOURCES}/copyright
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/clavitone)
 
     if(BUILD_TESTING)
         # Installs into a fresh folder, checks the files and starts the program
@@ -63,3 +77,4 @@ endif()
 if(WIN32)
     include(${CMAKE_CURRENT_LIST_DIR}/WindowsPackage.cmake)
 endif()
+include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)

@@ -1,9 +1,9 @@
-# What a Windows copy needs beside clavitone.exe (installed into <prefix>/bin,
-# which scripts/windows packs into clavitone-windows-x64.zip): the Qt libraries
+# What a Windows copy needs beside clavitone.exe (installed into <prefix>, which
+# CPack packs into clavitone-windows-x64.zip): the Qt libraries
 # and the plugins Qt loads from the program's folder, the MinGW runtime, the
 # example skins and README.txt. Qt's windeployqt does not run on a Linux host,
 # so the list is explicit.
-set(CLAVITONE_PACKAGE_DIR ${CMAKE_INSTALL_BINDIR})
+set(CLAVITONE_PACKAGE_DIR .)
 
 install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets>
     DESTINATION ${CLAVITONE_PACKAGE_DIR})

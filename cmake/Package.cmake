@@ -24,9 +24,9 @@ else()
     set(CPACK_DEBIAN_PACKAGE_SECTION sound)
     set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+    # The synopsis is the summary above; this is the extended description.
     set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-        "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Clavitone turns the computer keyboard into a musical instrument. Each letter
+        "Clavitone turns the computer keyboard into a musical instrument. Each letter
 from A to Z plays one note of a chromatic run of 26 semitones, half a second
 after the key is pressed, with the General MIDI instrument of your choice.
 .

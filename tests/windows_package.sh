@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The Windows package as a user meets it, under Wine:
-#   windows_package.sh <build folder> <wine-run>
-# Installs the build into a fresh folder, as the zip holds it, and starts
-# clavitone.exe there with only the package's own DLLs, on an Xvfb display of
-# its own when the run has none. Checks that the window shows at its design size, that a start and
-# close with nothing touched leaves no key in the registry, and that a bar
-# moved with the mouse is saved there as a string (REG_SZ) of its new value.
+#   windows_package.sh <zip> <program it packs> <wine-run>
+# Unzips the package that ships into a fresh folder and starts clavitone.exe
+# there with only the package's own DLLs, on an Xvfb display of its own when
+# the run has none. Checks that the window shows at its design size, that a
+# start and close with nothing touched leaves no key in the registry, and that
+# a bar moved with the mouse is saved there as a string (REG_SZ) of its new
+# value.
 set -euo pipefail
-build="$1"
-run="$2"
+zip="$1"
+built="$2"
+run="$3"
 key='HKCU\Software\VB and VBA Program Settings\Kestrane'
 
 fail() {
@@ -36,8 +38,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-folder="$scratch/prefix/bin"
-cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
+[ -f "$zip" ] || fail "no package $zip (scripts/windows makes it)"
+[ "$zip" -nt "$built" ] || fail "$zip is older than $built: pack it again (scripts/windows)"
+unzip -q "$zip" -d "$scratch/unzipped"
+folder="$scratch/unzipped/$(basename "$zip" .zip)"
 for file in clavitone.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll \
     libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll PATCH.INI homepage/index.html \
     skins/slate.cjs README.txt; do

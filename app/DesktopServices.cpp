@@ -7,6 +7,8 @@
 #include "shell/MessageBoxes.h"
 #include "shell/ProgramFolder.h"
 #include "shell/QSettingsStore.h"
+#include "shell/RandomSource.h"
+#include "shell/UrlOpener.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Services.h"
+#include "app/Services.h"
 
 // The services of the real desktop program.
 Services desktopServices();

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/Services.h"
 #include "midi/MidiState.h"
-#include "shell/Services.h"
 
 #include <QCursor>
 

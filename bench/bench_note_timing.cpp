@@ -11,8 +11,11 @@
 #include "midi/backends/RecorderOutput.h"
 #include "shell/Clock.h"
 #include "shell/ErrorReport.h"
+#include "shell/NoticeBox.h"
 #include "shell/Pause.h"
 #include "shell/QSettingsStore.h"
+#include "shell/RandomSource.h"
+#include "shell/UrlOpener.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -17,10 +17,10 @@
 
 #include "app/DesktopServices.h"
 #include "app/Program.h"
+#include "app/Services.h"
 #include "keyboard/MainWindow.h"
 #include "midi/backends/FluidSynthOutput.h"
 #include "shell/AppIcon.h"
-#include "shell/Services.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,8 +5,8 @@
 #include "shell/CheckedInt.h"
 #include "shell/ErrorReport.h"
 #include "shell/ErrorTrap.h"
+#include "shell/NoticeBox.h"
 #include "shell/Pause.h"
-#include "shell/Services.h"
 
 void NoteKeys::Form_KeyPress(char16_t keyAscii) {
     ErrorTrap trap(reporter_, locationTag("Form1", "Form_KeyPress"));

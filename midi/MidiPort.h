@@ -1,7 +1,7 @@
 #pragma once
 
+#include "midi/MidiOutDevice.h"
 #include "midi/MidiState.h"
-#include "shell/MidiOutDevice.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "midi/MidiOutDevice.h"
 #include "shell/Failure.h"
-#include "shell/MidiOutDevice.h"
 
 #include <array>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "midi/OutputChoice.h"
 
 #include "midi/MidiPort.h"
+#include "midi/MidiPortCatalogue.h"
 #include "midi/SwitchableOutput.h"
 #include "shell/ErrorTrap.h"
-#include "shell/MidiPortCatalogue.h"
 #include "shell/SettingsStore.h"
 
 #include <cstdint>

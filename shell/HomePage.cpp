@@ -1,7 +1,8 @@
 #include "shell/HomePage.h"
 
 #include "shell/Clock.h"
-#include "shell/Services.h"
+#include "shell/RandomSource.h"
+#include "shell/UrlOpener.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "shell/ErrorReport.h"
-#include "shell/Services.h"
+#include "shell/NoticeBox.h"
 
 class QWidget;
 

@@ -2,10 +2,10 @@
 // back end), a recording JACK MIDI input, and the program's RtMidi output
 // connected to it.
 
+#include "midi/MidiOutDevice.h"
 #include "midi/ShortMessage.h"
 #include "midi/backends/RtMidiOutput.h"
 #include "midi/backends/SystemMidiPorts.h"
-#include "shell/MidiOutDevice.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/MidiOutDevice.h"
+#include "midi/MidiOutDevice.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/MidiPortCatalogue.h"
+#include "midi/MidiPortCatalogue.h"
 
 // The ports of every MIDI system that runs, through RtMidi. JACK ports carry a
 // mark, since the same device may show up under ALSA too. Where ALSA runs, the

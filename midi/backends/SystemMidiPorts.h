@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/MidiPortCatalogue.h"
+#include "midi/MidiPortCatalogue.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/MidiOutDevice.h"
+#include "midi/MidiOutDevice.h"
 
 // The Windows multimedia MIDI output on the MIDI mapper, the system's default
 // MIDI output device. Result codes are not examined: a device that cannot be

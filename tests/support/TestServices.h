@@ -3,12 +3,15 @@
 // Services for tests: everything the program reaches outside itself is
 // recorded or scripted here, and nothing opens a box, a browser or a device.
 
+#include "app/Services.h"
+#include "midi/MidiPortCatalogue.h"
 #include "midi/backends/RecorderOutput.h"
 #include "shell/Clock.h"
 #include "shell/ErrorReport.h"
-#include "shell/MidiPortCatalogue.h"
+#include "shell/NoticeBox.h"
 #include "shell/QSettingsStore.h"
-#include "shell/Services.h"
+#include "shell/RandomSource.h"
+#include "shell/UrlOpener.h"
 
 #include <QDir>
 #include <QFile>

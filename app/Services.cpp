@@ -1,10 +1,13 @@
-#include "shell/Services.h"
+#include "app/Services.h"
 
+#include "midi/MidiOutDevice.h"
+#include "midi/MidiPortCatalogue.h"
 #include "shell/Clock.h"
 #include "shell/ErrorReport.h"
-#include "shell/MidiOutDevice.h"
-#include "shell/MidiPortCatalogue.h"
+#include "shell/NoticeBox.h"
+#include "shell/RandomSource.h"
 #include "shell/SettingsStore.h"
+#include "shell/UrlOpener.h"
 
 Services::Services() = default;
 Services::Services(Services&&) noexcept = default;

@@ -6,8 +6,8 @@
 
 class MidiOutDevice;
 
-// The MIDI outputs the system offers besides the built-in synthesiser, named
-// as the user sees them.
+// The MIDI outputs the system offers besides the default output, named as the
+// user sees them.
 class MidiPortCatalogue {
 public:
     virtual ~MidiPortCatalogue() = default;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -10,30 +9,10 @@ class Clock;
 class ErrorReporter;
 class MidiOutDevice;
 class MidiPortCatalogue;
+class NoticeBox;
+class RandomSource;
 class SettingsStore;
-
-// A uniform random number generator seeded from the time of day.
-class RandomSource {
-public:
-    virtual ~RandomSource() = default;
-    virtual void seed(double secondsSinceMidnight) = 0;
-    // A number from 0 inclusive to 1 exclusive.
-    virtual double draw() = 0;
-};
-
-// Opens an address in the user's browser. Fails (throws) when it cannot.
-class UrlOpener {
-public:
-    virtual ~UrlOpener() = default;
-    virtual void open(const QUrl& url) = 0;
-};
-
-// A plain message box with an OK button, no icon and the application title.
-class NoticeBox {
-public:
-    virtual ~NoticeBox() = default;
-    virtual void showNotice(const QString& text) = 0;
-};
+class UrlOpener;
 
 // Everything the program reaches outside itself, in one place, so that tests
 // can put their own in.
@@ -48,9 +27,10 @@ struct Services {
     std::unique_ptr<UrlOpener> urlOpener;
     std::unique_ptr<ErrorReporter> errorReporter;
     std::unique_ptr<NoticeBox> noticeBox;
-    // The built-in synthesiser.
+    // The default output: the built-in synthesiser, or on Windows the MIDI
+    // mapper.
     std::unique_ptr<MidiOutDevice> midiOut;
-    // The system's MIDI ports; may be empty, leaving the built-in synthesiser.
+    // The system's MIDI ports; may be empty, leaving the default output alone.
     std::unique_ptr<MidiPortCatalogue> midiPorts;
     std::unique_ptr<SettingsStore> settings;
     // The folder of the running executable, without a trailing separator.

@@ -28,7 +28,7 @@ struct Services {
     std::unique_ptr<ErrorReporter> errorReporter;
     std::unique_ptr<NoticeBox> noticeBox;
     // The default output: the built-in synthesiser, or on Windows the MIDI
-    // mapper.
+    // mapper; in a build with neither, an output that never opens.
     std::unique_ptr<MidiOutDevice> midiOut;
     // The system's MIDI ports; may be empty, leaving the default output alone.
     std::unique_ptr<MidiPortCatalogue> midiPorts;

@@ -8,7 +8,6 @@
 
 #include "app/Program.h"
 #include "keyboard/MainWindow.h"
-#include "midi/backends/RecorderOutput.h"
 #include "shell/Clock.h"
 #include "shell/ErrorReport.h"
 #include "shell/NoticeBox.h"
@@ -16,6 +15,7 @@
 #include "shell/QSettingsStore.h"
 #include "shell/RandomSource.h"
 #include "shell/UrlOpener.h"
+#include "support/RecorderOutput.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

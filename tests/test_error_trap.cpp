@@ -3,10 +3,10 @@
 #include "app/Program.h"
 #include "keyboard/MainWindow.h"
 #include "midi/MidiPort.h"
-#include "midi/backends/RecorderOutput.h"
 #include "shell/ErrorTrap.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Pause.h"
+#include "support/RecorderOutput.h"
 #include "support/TestServices.h"
 
 #include <QtTest>

@@ -3,8 +3,8 @@
 
 #include "app/Program.h"
 #include "keyboard/MainWindow.h"
-#include "midi/backends/RecorderOutput.h"
 #include "shell/Pause.h"
+#include "support/RecorderOutput.h"
 #include "support/TestServices.h"
 
 #include <QtTest>

@@ -5,7 +5,7 @@
 #elif defined(CLAVITONE_HAVE_FLUIDSYNTH)
 #include "midi/backends/FluidSynthOutput.h"
 #else
-#include "midi/backends/RecorderOutput.h"
+#include "midi/backends/NullOutput.h"
 #endif
 
 std::unique_ptr<MidiOutDevice> createDefaultMidiOut() {
@@ -16,6 +16,6 @@ std::unique_ptr<MidiOutDevice> createDefaultMidiOut() {
     return std::make_unique<FluidSynthOutput>();
 #else
     // Built without a synthesiser: behave like a machine without a MIDI device.
-    return std::make_unique<RecorderOutput>(/*failOpen=*/true);
+    return std::make_unique<NullOutput>();
 #endif
 }

@@ -5,13 +5,13 @@
 
 #include "app/Services.h"
 #include "midi/MidiPortCatalogue.h"
-#include "midi/backends/RecorderOutput.h"
 #include "shell/Clock.h"
 #include "shell/ErrorReport.h"
 #include "shell/NoticeBox.h"
 #include "shell/QSettingsStore.h"
 #include "shell/RandomSource.h"
 #include "shell/UrlOpener.h"
+#include "support/RecorderOutput.h"
 
 #include <QDir>
 #include <QFile>

@@ -20,9 +20,23 @@ public:
     // failOpen: behave like a machine without a MIDI device (open returns 0).
     explicit RecorderOutput(bool failOpen = false) : failOpen_(failOpen) {}
 
-    MidiHandle open() override;
-    void sendShortMessage(MidiHandle handle, std::uint32_t message) override;
-    void close(MidiHandle handle) override;
+    MidiHandle open() override {
+        ++openCount_;
+        if (failOpen_)
+            return 0;
+        open_ = true;
+        return Handle;
+    }
+    void sendShortMessage(MidiHandle handle, std::uint32_t message) override {
+        if (!open_ || handle != Handle || lost_)
+            return;
+        messages_.push_back({message, Clock::now()});
+    }
+    void close(MidiHandle handle) override {
+        ++closeCount_;
+        if (handle == Handle)
+            open_ = false;
+    }
     bool lost() const override { return lost_; }
     void prepare() override { ++prepareCount_; }
 
@@ -31,7 +45,13 @@ public:
     void loseDevice() { lost_ = true; }
 
     const std::vector<Message>& messages() const { return messages_; }
-    std::vector<std::uint32_t> packedMessages() const;
+    std::vector<std::uint32_t> packedMessages() const {
+        std::vector<std::uint32_t> packed;
+        packed.reserve(messages_.size());
+        for (const auto& m : messages_)
+            packed.push_back(m.message);
+        return packed;
+    }
     void clear() { messages_.clear(); }
     int openCount() const { return openCount_; }
     int closeCount() const { return closeCount_; }

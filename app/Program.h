@@ -36,7 +36,6 @@ public:
     void end();
     bool ended() const { return ended_; }
 
-    Services& services() { return services_; }
     MidiState& state() { return state_; }
     Form1& window() { return *window_; }
     MidiPort& port() { return *port_; }

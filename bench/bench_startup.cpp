@@ -51,10 +51,11 @@ int child(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Clavitone"));
     QApplication::setOrganizationName(QStringLiteral("Kestrane"));
     QApplication::setWindowIcon(appIcon());
-    Program program(desktopServices());
+    Services services = desktopServices();
+    auto* synth = dynamic_cast<FluidSynthOutput*>(services.midiOut.get());
+    Program program(std::move(services));
     program.start();
 
-    auto* synth = dynamic_cast<FluidSynthOutput*>(program.services().midiOut.get());
     if (!synth) {
         std::printf("error: no built-in synthesiser\n");
         return 1;

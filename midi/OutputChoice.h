@@ -39,7 +39,7 @@ public:
     // Before a send: when the chosen port went away, the built-in synthesiser
     // takes over at once, opened and given the current channel's program and
     // pan, so the note about to be sent sounds. Nothing is reported then (the
-    // player is playing); notice() tells it.
+    // player is playing); the output menu says it later (takeNotice()).
     void fallBackIfLost();
     // What the output menu says once about a port that went away; empty when
     // there is nothing to say. Reading it clears it.

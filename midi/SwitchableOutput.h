@@ -23,7 +23,6 @@ public:
     // Sends from now on to `port`, or to the built-in synthesiser when it is
     // empty. The port that was in use is released.
     void select(std::unique_ptr<MidiOutDevice> port) { port_ = std::move(port); }
-    bool usesBuiltIn() const { return !port_; }
     // Whether the chosen port went away.
     bool portLost() const { return port_ && port_->lost(); }
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <limits>
 
-// Whole-number fields of the MIDI state are 16 or 32 bits wide; storing a value
-// that does not fit fails with "Overflow".
+// A whole number stored into 16 or 32 bits: a value that does not fit fails
+// with "Overflow".
 template <class Int> Int checkedInt(long long value) {
     if (value < std::numeric_limits<Int>::min() || value > std::numeric_limits<Int>::max())
         throw Failure::overflow();

@@ -306,7 +306,7 @@ FileForm formOf(const QByteArray& file) {
     return FileForm::Utf8;
 }
 
-// The text of a settings file as UTF-8. A file that holds zero characters is
+// The text of a settings file as UTF-8. A file that holds NUL characters is
 // no settings file: it fails with "Invalid file format" rather than be read as
 // empty and have a second copy of its sections added.
 DecodedDocument decoded(const QByteArray& file) {

@@ -19,7 +19,7 @@
 // A document is the file's bytes: UTF-8, with or without a byte order mark, or
 // UTF-16 of either byte order, with a mark or, where its first character tells
 // the order, without. An edited document keeps its form. A document that holds
-// zero characters in any of these forms is not a settings file: both functions
+// NUL characters in any of these forms is not a settings file: both functions
 // fail with "Invalid file format" (a Failure).
 
 // The text of `key` in `section`, or nothing when the document has no such

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
 #endif

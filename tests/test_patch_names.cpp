@@ -222,7 +222,7 @@ private slots:
     void programFolderResolvesLinks() {
         QTemporaryDir base;
         QVERIFY(base.isValid());
-#ifndef Q_OS_WIN
+#ifdef Q_OS_UNIX
         // On Windows QFile::link makes a shell shortcut, which names no folder
         // to the file system; a program started through one has its real folder.
         const QString real = base.filePath(QStringLiteral("real"));

@@ -1,7 +1,7 @@
 #include "app/DesktopServices.h"
 
-#include "midi/backends/DefaultOutput.h"
-#include "midi/backends/SystemMidiPorts.h"
+#include "midi/DefaultOutput.h"
+#include "midi/SystemMidiPorts.h"
 #include "shell/Clock.h"
 #include "shell/Failure.h"
 #include "shell/MessageBoxes.h"

@@ -2,7 +2,7 @@
 # found (through pkg-config) or its platform is the target: its sources, its
 # libraries and the definition CLAVITONE_HAVE_<NAME>. The files of a back end
 # are built only with it and need no conditions of their own; code outside a
-# back end asks CLAVITONE_HAVE_<NAME> (midi/backends/DefaultOutput.cpp chooses
+# back end asks CLAVITONE_HAVE_<NAME> (midi/DefaultOutput.cpp chooses
 # among them).
 
 # clavitone_backend(<NAME> [PKG <pkg-config module>] [WHEN <condition>...]

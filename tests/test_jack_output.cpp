@@ -4,8 +4,8 @@
 
 #include "midi/MidiOutDevice.h"
 #include "midi/ShortMessage.h"
+#include "midi/SystemMidiPorts.h"
 #include "midi/backends/RtMidiOutput.h"
-#include "midi/backends/SystemMidiPorts.h"
 
 #include <QProcess>
 #include <QStandardPaths>

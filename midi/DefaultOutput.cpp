@@ -1,4 +1,4 @@
-#include "midi/backends/DefaultOutput.h"
+#include "midi/DefaultOutput.h"
 
 #if defined(CLAVITONE_HAVE_WINMM)
 #include "midi/backends/WinmmOutput.h"

@@ -1,4 +1,4 @@
-#include "midi/backends/SystemMidiPorts.h"
+#include "midi/SystemMidiPorts.h"
 
 #ifdef CLAVITONE_HAVE_RTMIDI
 #include "midi/backends/RtMidiPorts.h"

@@ -1,0 +1,66 @@
+# Two rules of the code's layout, checked on the sources and on what the build
+# linked:
+#  - only midi/ includes the headers of the outputs (midi/backends/): the layers
+#    above it, and the fakes the tests inject, reach an output through midi/'s
+#    own headers;
+#  - the recording output is the tests' own: no layer has it or lists it, and
+#    neither the program nor its libraries hold any of its code.
+#
+#   cmake -DSOURCE_DIR=<top folder> [-DNM=<nm> -DBINARIES=<file>;...] -P code_layout.cmake
+
+set(failures)
+
+file(GLOB_RECURSE sources
+    ${SOURCE_DIR}/app/*.h ${SOURCE_DIR}/app/*.cpp
+    ${SOURCE_DIR}/keyboard/*.h ${SOURCE_DIR}/keyboard/*.cpp
+    ${SOURCE_DIR}/shell/*.h ${SOURCE_DIR}/shell/*.cpp
+    ${SOURCE_DIR}/tests/support/*.h ${SOURCE_DIR}/tests/support/*.cpp)
+foreach(source IN LISTS sources)
+    file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]midi/backends/")
+    foreach(line IN LISTS includes)
+        file(RELATIVE_PATH name ${SOURCE_DIR} ${source})
+        string(STRIP "${line}" line)
+        list(APPEND failures "${name} includes an output's header: ${line}")
+    endforeach()
+endforeach()
+
+file(GLOB_RECURSE layers RELATIVE ${SOURCE_DIR}
+    ${SOURCE_DIR}/app/* ${SOURCE_DIR}/keyboard/* ${SOURCE_DIR}/midi/* ${SOURCE_DIR}/shell/*)
+foreach(name IN LISTS layers)
+    file(STRINGS ${SOURCE_DIR}/${name} mentions REGEX "RecorderOutput")
+    if(name MATCHES "RecorderOutput" OR mentions)
+        list(APPEND failures "${name}: the tests' recording output in the program's own code")
+    endif()
+endforeach()
+file(GLOB lists ${SOURCE_DIR}/CMakeLists.txt ${SOURCE_DIR}/*/CMakeLists.txt ${SOURCE_DIR}/cmake/*.cmake)
+list(FILTER lists EXCLUDE REGEX "/(tests|bench|fuzz)/CMakeLists.txt$")
+foreach(list_file IN LISTS lists)
+    file(STRINGS ${list_file} mentions REGEX "RecorderOutput")
+    if(mentions)
+        file(RELATIVE_PATH name ${SOURCE_DIR} ${list_file})
+        list(APPEND failures "${name} builds the tests' recording output into the program")
+    endif()
+endforeach()
+
+list(LENGTH BINARIES linked)
+if(NM AND linked GREATER 0)
+    foreach(binary IN LISTS BINARIES)
+        execute_process(COMMAND ${NM} ${binary}
+            OUTPUT_VARIABLE symbols ERROR_VARIABLE errors RESULT_VARIABLE result)
+        if(NOT result EQUAL 0)
+            list(APPEND failures "${NM} could not read ${binary}: ${errors}")
+        elseif(symbols MATCHES "RecorderOutput")
+            list(APPEND failures "${binary} holds the tests' recording output")
+        endif()
+    endforeach()
+else()
+    set(linked 0)
+    message(STATUS "No nm: the linked program is not looked at")
+endif()
+
+if(failures)
+    list(JOIN failures "\n  " text)
+    message(FATAL_ERROR "The code's layout is broken:\n  ${text}")
+endif()
+list(LENGTH sources count)
+message(STATUS "Looked at ${count} sources and ${linked} linked files")

@@ -214,6 +214,7 @@ void PulseAudioSink::contextChanged(pa_context* context, void* data) {
             self->connectChanged_.notify_all();
         }
         self->connected_.store(true);
+        std::atomic_thread_fence(std::memory_order_seq_cst); // see wake()
         // Messages sent while there was no connection play now.
         if (self->asleep_.load() && self->source_.hasWork())
             self->openStream();
@@ -230,8 +231,10 @@ void PulseAudioSink::contextChanged(pa_context* context, void* data) {
 }
 
 void PulseAudioSink::wake() {
-    // Without a connection there is nothing to open: the server's answer
-    // opens the stream for the messages waiting by then.
+    // The message is in before the connection is looked at: either this sees
+    // the connection made, or the server's answer sees the message waiting
+    // and opens the stream for it.
+    std::atomic_thread_fence(std::memory_order_seq_cst);
     if (!asleep_.load() || !connected_.load())
         return;
     MainloopLock lock(mainloop_.get());

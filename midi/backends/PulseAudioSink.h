@@ -42,7 +42,7 @@ public:
     static constexpr int SettleMeasurements = 1000 / RequestMs;
     static constexpr double FollowSeconds = 20.0;
     // A connection that the server has not taken by then is tried again.
-    static constexpr std::chrono::milliseconds AnswerLimit{1500};
+    static constexpr std::chrono::milliseconds AnswerLimit{2000};
     // Waits before connecting again after a lost connection: the first,
     // doubling up to the last, which bounds the time from a server's return
     // to its next note.

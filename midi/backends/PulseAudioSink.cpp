@@ -166,6 +166,9 @@ void PulseAudioSink::keepConnected() {
 
 // Under the mainloop's lock.
 void PulseAudioSink::connectNow() {
+    // An attempt given up for silence that the server took meanwhile is kept.
+    if (context_ && pa_context_get_state(context_.get()) == PA_CONTEXT_READY)
+        return;
     {
         std::lock_guard lock(connectGuard_);
         if (givenUp_ || stopping_)
@@ -185,7 +188,9 @@ void PulseAudioSink::connectNow() {
             return;
     }
     std::lock_guard lock(connectGuard_);
-    retryLater(Answer::Refused);
+    // Unless the context's own failure has already asked for the next one.
+    if (attemptPending_)
+        retryLater(Answer::Refused);
 }
 
 // Under connectGuard_.
@@ -208,6 +213,9 @@ void PulseAudioSink::contextChanged(pa_context* context, void* data) {
         {
             std::lock_guard lock(self->connectGuard_);
             self->attemptPending_ = false;
+            // Connected: no other attempt is to come, even if this one was
+            // given up for silence before the server took it.
+            self->connectWanted_ = false;
             if (self->answer_ == Answer::Waiting)
                 self->answer_ = Answer::Ready;
             self->retryAfter_ = FirstRetry;

@@ -39,6 +39,10 @@ std::uint32_t noteOn(int channel, int note, int velocity) {
     return static_cast<std::uint32_t>(0x90 | channel) | (note << 8) | (velocity << 16);
 }
 
+std::uint32_t noteOff(int channel, int note) {
+    return static_cast<std::uint32_t>(0x80 | channel) | (note << 8);
+}
+
 std::uint32_t programChange(int channel, int program) {
     return static_cast<std::uint32_t>(0xC0 | channel) | (program << 8);
 }
@@ -523,6 +527,17 @@ private slots:
         };
         QVERIFY2(heard(69), "no note was heard before the restart");
         QCOMPARE(output.audioDriver(), std::string("pulseaudio"));
+        // Released and faded, so that nothing of it sounds on after the
+        // restart; the stream still runs when the server goes.
+        output.sendShortMessage(handle, noteOff(0, 69));
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         const auto& r = desk.recorder->recording;
+                         return r.seconds() > 1.0 &&
+                                r.level(r.seconds() - 0.1, r.seconds()) < Silence;
+                     },
+                     10000),
+                 "the note did not fade");
 
         desk.stopSound();
         if (const QString why = desk.startSound(); !why.isEmpty())

@@ -1,10 +1,12 @@
 #include "app/DesktopServices.h"
 #include "app/Program.h"
 #include "shell/AppIcon.h"
+#include "shell/NativeFolder.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    dropRelativeConfigurationHome();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Clavitone"));
     QApplication::setOrganizationName(QStringLiteral("Kestrane"));

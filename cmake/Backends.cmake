@@ -45,6 +45,10 @@ find_package(Qt6 QUIET COMPONENTS DBus)
 clavitone_backend(LIBPULSE PKG libpulse WHEN CLAVITONE_HAVE_FLUIDSYNTH AND TARGET Qt6::DBus
     SOURCES PulseAudioSink.cpp PulseAudioSink.h RenderPriority.cpp RenderPriority.h
     LIBS Qt6::DBus)
+# Whether ALSA's default device is PulseAudio's plugin: not to be played into
+# while the server does not answer.
+clavitone_backend(ALSA PKG alsa WHEN CLAVITONE_HAVE_LIBPULSE
+    SOURCES AlsaDefault.cpp AlsaDefault.h)
 # System MIDI ports (ALSA, JACK, Windows multimedia).
 clavitone_backend(RTMIDI PKG rtmidi
     SOURCES RtMidiOutput.cpp RtMidiOutput.h MidiSystems.cpp MidiSystems.h

@@ -97,3 +97,10 @@ QString nativeConfigurationFolder(bool create) {
     return {};
 #endif
 }
+
+void dropRelativeConfigurationHome() {
+#ifndef Q_OS_WIN
+    if (qEnvironmentVariableIsSet("XDG_CONFIG_HOME") && !qgetenv("XDG_CONFIG_HOME").startsWith('/'))
+        qunsetenv("XDG_CONFIG_HOME");
+#endif
+}

@@ -23,3 +23,9 @@ QString nativeProgramFolder();
 // path (a relative one is ignored), else ".config" in the home folder. Empty
 // where the platform has no such rule or it cannot be reached.
 QString nativeConfigurationFolder(bool create);
+
+// Takes a relative $XDG_CONFIG_HOME out of the process environment: the XDG
+// rule says to ignore it, and libraries that follow it less strictly would
+// otherwise write their files below the working folder. Called first thing,
+// before any thread starts.
+void dropRelativeConfigurationHome();

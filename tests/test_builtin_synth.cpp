@@ -1,6 +1,8 @@
 // The built-in synthesiser, rendered offline: pitch, timbre, level, and what
-// happens without a soundfont or with messages it does not play; and its
-// fall-back output through FluidSynth's own drivers, asleep at rest.
+// happens without a soundfont or with messages it does not play; its
+// fall-back output through FluidSynth's own drivers, asleep at rest; and its
+// sound server: one that never answers holds nothing up, and one restarted
+// is played into again.
 
 #include "midi/backends/SoundfontSearch.h"
 #ifdef CLAVITONE_HAVE_FLUIDSYNTH
@@ -15,11 +17,19 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <memory>
 #include <numbers>
+#include <thread>
 #include <vector>
+
+#if defined(CLAVITONE_HAVE_LIBPULSE) && defined(Q_OS_LINUX)
+#include "support/ListeningSocket.h"
+#include "support/PrivateDesk.h"
+#define CLAVITONE_TEST_SOUND_SERVER 1
+#endif
 
 #ifdef CLAVITONE_HAVE_FLUIDSYNTH
 
@@ -27,6 +37,10 @@ namespace {
 
 std::uint32_t noteOn(int channel, int note, int velocity) {
     return static_cast<std::uint32_t>(0x90 | channel) | (note << 8) | (velocity << 16);
+}
+
+std::uint32_t noteOff(int channel, int note) {
+    return static_cast<std::uint32_t>(0x80 | channel) | (note << 8);
 }
 
 std::uint32_t programChange(int channel, int program) {
@@ -117,6 +131,65 @@ double distance(const std::array<double, 8>& a, const std::array<double, 8>& b) 
         sum += std::fabs(a[i] - b[i]);
     return sum;
 }
+
+#ifdef CLAVITONE_TEST_SOUND_SERVER
+// Sets environment variables for a scope, then puts back what was there.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(std::initializer_list<std::pair<const char*, QByteArray>> variables) {
+        for (const auto& [name, value] : variables) {
+            saved_.push_back({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+            qputenv(name, value);
+        }
+    }
+    ~ScopedEnvironment() {
+        for (const auto& variable : saved_)
+            if (variable.wasSet)
+                qputenv(variable.name, variable.value);
+            else
+                qunsetenv(variable.name);
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    struct Saved {
+        const char* name;
+        QByteArray value;
+        bool wasSet;
+    };
+    std::vector<Saved> saved_;
+};
+
+// Runs a job on a thread of its own, watched with a deadline from the test's
+// thread: a job that hangs fails the test instead of hanging it, and is left
+// behind.
+class WatchedJob {
+public:
+    explicit WatchedJob(std::function<void()> job) : done_(std::make_shared<std::atomic<bool>>()) {
+        thread_ = std::thread([job = std::move(job), done = done_] {
+            job();
+            done->store(true);
+        });
+    }
+    ~WatchedJob() {
+        if (done_->load())
+            thread_.join();
+        else
+            thread_.detach();
+    }
+    WatchedJob(const WatchedJob&) = delete;
+    WatchedJob& operator=(const WatchedJob&) = delete;
+
+    bool doneWithin(int milliseconds) {
+        return QTest::qWaitFor([&] { return done_->load(); }, milliseconds);
+    }
+
+private:
+    std::shared_ptr<std::atomic<bool>> done_;
+    std::thread thread_;
+};
+#endif
 
 } // namespace
 
@@ -387,6 +460,91 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!renderer.hasWork(), 5000);
         // And once the note has faded, asleep again.
         QTRY_VERIFY_WITH_TIMEOUT(sink->figures().sleeps >= 2 && sink->figures().asleep, 30000);
+    }
+
+    // A server that takes the connection and never answers (a hung sound
+    // server) is taken for none: opening and closing the synthesiser do not
+    // wait for it, and FluidSynth's own PulseAudio driver, which would, is
+    // not tried.
+    void aSoundServerThatNeverAnswersHoldsNothingUp() {
+#ifndef CLAVITONE_TEST_SOUND_SERVER
+        QSKIP("Built without PulseAudio's client library");
+#else
+        QTemporaryDir dir;
+        const QString socket = dir.filePath(QStringLiteral("native"));
+        ListeningSocket silent(socket.toStdString());
+        QVERIFY(silent.listening());
+        ScopedEnvironment server{{"PULSE_SERVER", "unix:" + QFile::encodeName(socket)},
+                                 {"PULSE_COOKIE", QFile::encodeName(dir.filePath("cookie"))}};
+        // Shared with the jobs, which outlive a failed test.
+        auto output = std::make_shared<FluidSynthOutput>();
+        auto handle = std::make_shared<MidiHandle>(0);
+        {
+            WatchedJob opening([output, handle] { *handle = output->open(); });
+            QVERIFY2(opening.doneWithin(10000), "open() waits for the server");
+        }
+        QVERIFY(*handle != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(output->isReady(), 30000);
+        // Given up: FluidSynth's own drivers, or silence where none opens.
+        QTRY_VERIFY_WITH_TIMEOUT(output->audioDriver() != "pulseaudio", 10000);
+        output->sendShortMessage(*handle, noteOn(0, 69, 100));
+        {
+            WatchedJob closing([output, handle] { output->close(*handle); });
+            QVERIFY2(closing.doneWithin(10000), "close() waits for the server");
+        }
+#endif
+    }
+
+    // The sound server restarted (or crashed and came back) while the
+    // synthesiser plays through it: the next note is heard again, without
+    // anything done to the synthesiser.
+    void aNoteIsHeardAfterItsServerRestarted() {
+#ifndef CLAVITONE_TEST_SOUND_SERVER
+        QSKIP("Built without PulseAudio's client library");
+#else
+        for (const char* tool : {"pulseaudio", "pactl", "parec"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(tool)));
+        desk::PrivateDesk desk;
+        if (const QString why = desk.startSound(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        ScopedEnvironment server{
+            {"PULSE_SERVER", desk.soundServer().toLocal8Bit()},
+            {"PULSE_COOKIE", QFile::encodeName(desk.root() + QStringLiteral("/cookie"))}};
+        QElapsedTimer clock;
+        clock.start();
+        FluidSynthOutput output;
+        const MidiHandle handle = output.open();
+        QVERIFY(handle != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(output.isReady(), 30000);
+        // A new recording, then the note: found at its pitch in it.
+        const auto heard = [&](int note) {
+            if (!desk.startRecording(clock))
+                return false;
+            output.sendShortMessage(handle, noteOn(0, note, 100));
+            return QTest::qWaitFor(
+                [&] { return desk.recorder->recording.pitchOnset(note, 0, 1e9) >= 0; }, 15000);
+        };
+        QVERIFY2(heard(69), "no note was heard before the restart");
+        QCOMPARE(output.audioDriver(), std::string("pulseaudio"));
+        // Released and faded, so that nothing of it sounds on after the
+        // restart; the stream still runs when the server goes.
+        output.sendShortMessage(handle, noteOff(0, 69));
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         const auto& r = desk.recorder->recording;
+                         return r.seconds() > 1.0 &&
+                                r.level(r.seconds() - 0.1, r.seconds()) < Silence;
+                     },
+                     10000),
+                 "the note did not fade");
+
+        desk.stopSound();
+        if (const QString why = desk.startSound(); !why.isEmpty())
+            QFAIL(qPrintable(why));
+        QVERIFY2(heard(72), "no note was heard after the restart");
+        QCOMPARE(output.audioDriver(), std::string("pulseaudio"));
+#endif
     }
 
     void closedOutputIgnoresSendsAndOpensAgain() {

@@ -1,4 +1,5 @@
 #include "shell/Failure.h"
+#include "shell/NativeFolder.h"
 #include "shell/QSettingsStore.h"
 #include "support/HostileFiles.h"
 
@@ -461,16 +462,18 @@ void TestSettingsStore::locationIsTheUsersConfigurationFolder_data() {
     QTest::addColumn<QByteArray>("xdgConfigHome"); // null: unset
     QTest::addColumn<QByteArray>("home");
     QTest::addColumn<QByteArray>("expectedFolder");
+    // Still in the environment after the program's start-up has cleaned it.
+    QTest::addColumn<bool>("keptAtStart");
     QTest::newRow("XDG_CONFIG_HOME")
-        << QByteArray("cfg") << QByteArray("home") << QByteArray("cfg");
+        << QByteArray("cfg") << QByteArray("home") << QByteArray("cfg") << true;
     QTest::newRow("no XDG_CONFIG_HOME")
-        << QByteArray() << QByteArray("home") << QByteArray("home/.config");
+        << QByteArray() << QByteArray("home") << QByteArray("home/.config") << false;
     QTest::newRow("a relative XDG_CONFIG_HOME is ignored")
-        << QByteArray("relative") << QByteArray("home") << QByteArray("home/.config");
+        << QByteArray("relative") << QByteArray("home") << QByteArray("home/.config") << false;
 #ifdef Q_OS_LINUX // names are bytes there, in any encoding
     QTest::newRow("a name that is not UTF-8")
         << QByteArray("Konfiguration-\xE4nderung") << QByteArray("home")
-        << QByteArray("Konfiguration-\xE4nderung");
+        << QByteArray("Konfiguration-\xE4nderung") << true;
 #endif
 }
 
@@ -481,6 +484,7 @@ void TestSettingsStore::locationIsTheUsersConfigurationFolder() {
     QFETCH(QByteArray, xdgConfigHome);
     QFETCH(QByteArray, home);
     QFETCH(QByteArray, expectedFolder);
+    QFETCH(bool, keptAtStart);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QByteArray base = QFile::encodeName(dir.path()) + '/';
@@ -495,10 +499,14 @@ void TestSettingsStore::locationIsTheUsersConfigurationFolder() {
     QSettingsStore store;
     store.SaveSetting(App, Section, QStringLiteral("Pan"), QStringLiteral("64"));
     const QString readBack = store.GetSetting(App, Section, QStringLiteral("Pan"), -1);
+    // What the program does first, for the libraries that read the variable.
+    dropRelativeConfigurationHome();
+    const bool kept = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", savedXdg);
     qputenv("HOME", savedHome);
 
     QCOMPARE(readBack, QStringLiteral("64"));
+    QCOMPARE(kept, keptAtStart);
     // Looked at by its bytes: the name may be no text at all.
     struct stat status {};
     QCOMPARE(stat((base + expectedFolder + "/Kestrane.conf").constData(), &status), 0);

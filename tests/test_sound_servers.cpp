@@ -9,44 +9,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstring>
 #include <string>
 
 #ifndef Q_OS_WIN
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
+#include "support/ListeningSocket.h"
 #endif
 
 namespace {
-
-#ifndef Q_OS_WIN
-// A Unix socket that listens while it lives.
-class ListeningSocket {
-public:
-    explicit ListeningSocket(const std::string& path) {
-        fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-        listening_ =
-            fd_ >= 0 &&
-            ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-            ::listen(fd_, 4) == 0;
-    }
-    ~ListeningSocket() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    ListeningSocket(const ListeningSocket&) = delete;
-    ListeningSocket& operator=(const ListeningSocket&) = delete;
-    bool listening() const { return listening_; }
-
-private:
-    int fd_ = -1;
-    bool listening_ = false;
-};
-#endif
 
 EnvironmentLookup environmentOf(const QHash<QString, QString>& variables) {
     return [variables](const char* name) -> std::optional<std::string> {

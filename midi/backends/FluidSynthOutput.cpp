@@ -6,11 +6,16 @@
 #include "midi/backends/SoundServers.h"
 #include "midi/backends/SoundfontSearch.h"
 #include "midi/backends/SynthWorker.h"
+#ifdef CLAVITONE_HAVE_ALSA
+#include "midi/backends/AlsaDefault.h"
+#endif
 #ifdef CLAVITONE_HAVE_LIBPULSE
 #include "midi/backends/PulseAudioSink.h"
 #include "midi/backends/RenderPriority.h"
 #endif
 
+#include <atomic>
+#include <functional>
 #include <utility>
 
 struct FluidSynthOutput::Engine {
@@ -51,20 +56,83 @@ void configure(fluid_settings_t* settings) {
     fluid_settings_setint(settings, "audio.periods", FluidSynthOutput::Periods);
 }
 
-// Our own PulseAudio stream where a server runs, else FluidSynth's drivers in
-// an order that never starts a sound server.
-std::unique_ptr<AudioSink> startSink(fluid_settings_t* settings, AudioSource& source, int rate,
-                                     SynthWorker& worker) {
-    const unsigned userId = processUserId();
-    const bool pulseRunning = pulseAudioServerRunning(processEnvironment, userId);
-#ifdef CLAVITONE_HAVE_LIBPULSE
-    if (pulseRunning)
-        if (auto sink = PulseAudioSink::connect(source, rate, "Clavitone"))
-            return sink;
-#endif
+std::unique_ptr<AudioSink> startDrivers(fluid_settings_t* settings, AudioSource& source, int rate,
+                                        SynthWorker& worker, bool pulseRunning) {
     const bool jackRunning = jackServerRunsNow();
     return FluidSynthDriverSink::start(settings, source, rate,
                                        audioDriverOrder(pulseRunning, jackRunning), worker);
+}
+
+#ifdef CLAVITONE_HAVE_LIBPULSE
+// Our own PulseAudio stream once the server takes the connection; FluidSynth's
+// drivers when it refuses, or silence. The server's answer is waited for on
+// the worker, so that neither the window nor the soundfont waits for a server
+// that never answers: one that does not is taken for none.
+class ServerOrDrivers : public AudioSink {
+public:
+    explicit ServerOrDrivers(std::unique_ptr<PulseAudioSink> server)
+        : server_(std::move(server)), active_(server_.get()) {}
+
+    // On the worker: keeps the server's stream, or changes to the drivers.
+    void choose(fluid_settings_t* settings, AudioSource& source, int rate, SynthWorker& worker) {
+        const PulseAudioSink::Answer answer = server_->firstAnswer();
+        if (answer == PulseAudioSink::Answer::Ready)
+            return;
+        server_->giveUp();
+        const bool silent = answer == PulseAudioSink::Answer::Silent;
+#ifdef CLAVITONE_HAVE_ALSA
+        // ALSA's default device would play into the same silent server and
+        // wait for its answer as long: the system's default card instead,
+        // which is ALSA's default when no server runs.
+        if (silent && alsaDefaultIsPulseAudio())
+            fluid_settings_setstr(settings, "audio.alsa.device", "sysdefault");
+#endif
+        // And FluidSynth's own PulseAudio driver, which would too, is left
+        // out: a silent server is taken for none.
+        drivers_ = startDrivers(settings, source, rate, worker, !silent);
+        active_.store(drivers_.get());
+        if (drivers_ && source.hasWork())
+            drivers_->wake();
+    }
+
+    void wake() override {
+        if (AudioSink* sink = active_.load())
+            sink->wake();
+    }
+    AudioSinkFigures figures() const override {
+        const AudioSink* sink = active_.load();
+        return sink ? sink->figures() : AudioSinkFigures{};
+    }
+    std::string name() const override {
+        const AudioSink* sink = active_.load();
+        return sink ? sink->name() : std::string();
+    }
+
+private:
+    // Both stay until the end: another thread may be inside the one it took.
+    std::unique_ptr<PulseAudioSink> server_;
+    std::unique_ptr<AudioSink> drivers_;
+    std::atomic<AudioSink*> active_;
+};
+#endif
+
+// Our own PulseAudio stream where a server runs, else FluidSynth's drivers in
+// an order that never starts a sound server. Nothing here waits for a server:
+// `choice`, when set, is to run on the worker to settle on the way out.
+std::unique_ptr<AudioSink> startSink(fluid_settings_t* settings, AudioSource& source, int rate,
+                                     SynthWorker& worker, std::function<void()>& choice) {
+    const bool pulseRunning = pulseAudioServerRunning(processEnvironment, processUserId());
+#ifdef CLAVITONE_HAVE_LIBPULSE
+    if (pulseRunning)
+        if (auto server = PulseAudioSink::connect(source, rate, "Clavitone")) {
+            auto sink = std::make_unique<ServerOrDrivers>(std::move(server));
+            choice = [sink = sink.get(), settings, &source, rate, &worker] {
+                sink->choose(settings, source, rate, worker);
+            };
+            return sink;
+        }
+#endif
+    return startDrivers(settings, source, rate, worker, pulseRunning);
 }
 
 } // namespace
@@ -109,9 +177,10 @@ MidiHandle FluidSynthOutput::open() {
     engine->renderer = std::make_unique<FluidSynthRenderer>(engine->synth.get(), engine->sampleRate,
                                                             engine->worker);
 
+    std::function<void()> choice;
     if (options_.playThroughDevice) {
         engine->sink = startSink(engine->settings.get(), *engine->renderer, engine->sampleRate,
-                                 engine->worker);
+                                 engine->worker, choice);
         if (!engine->sink)
             return 0;
     }
@@ -138,6 +207,10 @@ MidiHandle FluidSynthOutput::open() {
         if (loading.sink)
             loading.sink->wake();
     });
+    // After the soundfont, which a server that does not answer holds up no
+    // more than the window.
+    if (choice)
+        engine->worker.run(std::move(choice));
     engine_ = std::move(engine);
     return handle();
 }

@@ -6,6 +6,8 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
+#include <system_error>
+#include <utility>
 
 namespace {
 
@@ -62,24 +64,41 @@ void PulseAudioSink::ReleaseStream::operator()(pa_stream* stream) const {
     pa_stream_set_state_callback(stream, nullptr, nullptr);
     pa_stream_set_write_callback(stream, nullptr, nullptr);
     pa_stream_set_underflow_callback(stream, nullptr, nullptr);
+    pa_stream_set_moved_callback(stream, nullptr, nullptr);
+    pa_stream_set_suspended_callback(stream, nullptr, nullptr);
     pa_stream_disconnect(stream);
     pa_stream_unref(stream);
 }
 
-PulseAudioSink::PulseAudioSink(AudioSource& source, int rate) : source_(source), rate_(rate) {
+PulseAudioSink::PulseAudioSink(AudioSource& source, int rate, std::string clientName)
+    : source_(source), rate_(rate), clientName_(std::move(clientName)) {
     figures_.rate = rate;
     figures_.asleep = true;
 }
 
 std::unique_ptr<PulseAudioSink> PulseAudioSink::connect(AudioSource& source, int rate,
                                                         const std::string& clientName) {
-    std::unique_ptr<PulseAudioSink> sink(new PulseAudioSink(source, rate));
-    if (!sink->start(clientName))
+    std::unique_ptr<PulseAudioSink> sink(new PulseAudioSink(source, rate, clientName));
+    sink->mainloop_.reset(pa_threaded_mainloop_new());
+    if (!sink->mainloop_ || pa_threaded_mainloop_start(sink->mainloop_.get()) < 0)
         return nullptr;
+    sink->retryAt_ = std::chrono::steady_clock::now();
+    try {
+        sink->connector_ = std::thread([self = sink.get()] { self->keepConnected(); });
+    } catch (const std::system_error&) {
+        return nullptr;
+    }
     return sink;
 }
 
 PulseAudioSink::~PulseAudioSink() {
+    {
+        std::lock_guard lock(connectGuard_);
+        stopping_ = true;
+    }
+    connectChanged_.notify_all();
+    if (connector_.joinable())
+        connector_.join();
     if (priorityRequest_.joinable())
         priorityRequest_.join();
     if (!mainloop_)
@@ -92,37 +111,139 @@ PulseAudioSink::~PulseAudioSink() {
     mainloop_.reset();
 }
 
-bool PulseAudioSink::start(const std::string& clientName) {
-    mainloop_.reset(pa_threaded_mainloop_new());
-    if (!mainloop_)
-        return false;
-    context_.reset(
-        pa_context_new(pa_threaded_mainloop_get_api(mainloop_.get()), clientName.c_str()));
-    if (!context_)
-        return false;
-    pa_context_set_state_callback(context_.get(), &PulseAudioSink::contextChanged, this);
-    // Never start a server: only one that runs is wanted.
-    if (pa_context_connect(context_.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-        return false;
-    if (pa_threaded_mainloop_start(mainloop_.get()) < 0)
-        return false;
+PulseAudioSink::Answer PulseAudioSink::firstAnswer() {
+    std::unique_lock lock(connectGuard_);
+    // The connecting thread answers Silent itself once AnswerLimit has passed.
+    connectChanged_.wait(lock, [&] { return answer_ != Answer::Waiting || stopping_; });
+    return answer_;
+}
+
+void PulseAudioSink::giveUp() {
+    {
+        std::lock_guard lock(connectGuard_);
+        givenUp_ = true;
+        connectWanted_ = false;
+        attemptPending_ = false;
+    }
+    connectChanged_.notify_all();
     MainloopLock lock(mainloop_.get());
-    for (;;) {
-        const pa_context_state_t state = pa_context_get_state(context_.get());
-        if (state == PA_CONTEXT_READY)
-            return true;
-        if (!PA_CONTEXT_IS_GOOD(state))
-            return false;
-        pa_threaded_mainloop_wait(mainloop_.get());
+    connected_.store(false);
+    closeStream();
+    context_.reset();
+}
+
+// The connecting thread: connects at retryAt_ when a connection is wanted,
+// and counts an attempt the server has not answered within AnswerLimit as
+// lost. Neither the window's thread nor the render thread ever waits for a
+// server.
+void PulseAudioSink::keepConnected() {
+    std::unique_lock lock(connectGuard_);
+    while (!stopping_) {
+        if (connectWanted_) {
+            if (connectChanged_.wait_until(lock, retryAt_,
+                                           [&] { return stopping_ || !connectWanted_; }))
+                continue;
+            connectWanted_ = false;
+            lock.unlock();
+            {
+                MainloopLock mainloop(mainloop_.get());
+                connectNow();
+            }
+            lock.lock();
+        } else if (attemptPending_) {
+            // A server that takes the connection and never answers is as good
+            // as none.
+            if (!connectChanged_.wait_until(lock, attemptDeadline_, [&] {
+                    return stopping_ || connectWanted_ || !attemptPending_;
+                }))
+                retryLater(Answer::Silent);
+        } else {
+            connectChanged_.wait(lock,
+                                 [&] { return stopping_ || connectWanted_ || attemptPending_; });
+        }
     }
 }
 
-void PulseAudioSink::contextChanged(pa_context*, void* self) {
-    pa_threaded_mainloop_signal(static_cast<PulseAudioSink*>(self)->mainloop_.get(), 0);
+// Under the mainloop's lock.
+void PulseAudioSink::connectNow() {
+    // An attempt given up for silence that the server took meanwhile is kept.
+    if (context_ && pa_context_get_state(context_.get()) == PA_CONTEXT_READY)
+        return;
+    {
+        std::lock_guard lock(connectGuard_);
+        if (givenUp_ || stopping_)
+            return;
+        attemptPending_ = true;
+        attemptDeadline_ = std::chrono::steady_clock::now() + AnswerLimit;
+    }
+    // What was left of the lost connection goes first.
+    connected_.store(false);
+    closeStream();
+    context_.reset(
+        pa_context_new(pa_threaded_mainloop_get_api(mainloop_.get()), clientName_.c_str()));
+    if (context_) {
+        pa_context_set_state_callback(context_.get(), &PulseAudioSink::contextChanged, this);
+        // Never start a server: only one that runs is wanted.
+        if (pa_context_connect(context_.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0)
+            return;
+    }
+    std::lock_guard lock(connectGuard_);
+    // Unless the context's own failure has already asked for the next one.
+    if (attemptPending_)
+        retryLater(Answer::Refused);
+}
+
+// Under connectGuard_.
+void PulseAudioSink::retryLater(Answer why) {
+    attemptPending_ = false;
+    if (answer_ == Answer::Waiting)
+        answer_ = why;
+    if (!givenUp_) {
+        connectWanted_ = true;
+        retryAt_ = std::chrono::steady_clock::now() + retryAfter_;
+        retryAfter_ = std::min(retryAfter_ * 2, LastRetry);
+    }
+    connectChanged_.notify_all();
+}
+
+void PulseAudioSink::contextChanged(pa_context* context, void* data) {
+    auto* self = static_cast<PulseAudioSink*>(data);
+    const pa_context_state_t state = pa_context_get_state(context);
+    if (state == PA_CONTEXT_READY) {
+        {
+            std::lock_guard lock(self->connectGuard_);
+            self->attemptPending_ = false;
+            // Connected: no other attempt is to come, even if this one was
+            // given up for silence before the server took it.
+            self->connectWanted_ = false;
+            if (self->answer_ == Answer::Waiting)
+                self->answer_ = Answer::Ready;
+            self->retryAfter_ = FirstRetry;
+            self->connectChanged_.notify_all();
+        }
+        self->connected_.store(true);
+        std::atomic_thread_fence(std::memory_order_seq_cst); // see wake()
+        // Messages sent while there was no connection play now.
+        if (self->asleep_.load() && self->source_.hasWork())
+            self->openStream();
+    } else if (!PA_CONTEXT_IS_GOOD(state)) {
+        // The server refused, or went away (restarted, crashed): the stream
+        // went with it and is closed on the next turn of the loop; a new
+        // connection is made after a while.
+        self->connected_.store(false);
+        if (self->stream_)
+            self->sleepSoon();
+        std::lock_guard lock(self->connectGuard_);
+        self->retryLater(Answer::Refused);
+    }
 }
 
 void PulseAudioSink::wake() {
-    if (!asleep_.load() || !mainloop_)
+    // The message is in before the connection is looked at: either this sees
+    // the connection made, or the server's answer sees the message waiting
+    // and opens the stream for it.
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (!asleep_.load() || !connected_.load())
         return;
     MainloopLock lock(mainloop_.get());
     if (asleep_.load())
@@ -143,6 +264,8 @@ void PulseAudioSink::openStream() {
     pa_stream_set_state_callback(stream_.get(), &PulseAudioSink::streamChanged, this);
     pa_stream_set_write_callback(stream_.get(), &PulseAudioSink::writeRequested, this);
     pa_stream_set_underflow_callback(stream_.get(), &PulseAudioSink::underflowed, this);
+    pa_stream_set_moved_callback(stream_.get(), &PulseAudioSink::remeasure, this);
+    pa_stream_set_suspended_callback(stream_.get(), &PulseAudioSink::remeasure, this);
     const pa_buffer_attr attributes = bufferAttributes(bufferMs_, rate_);
     // The buffer asked for is what we keep queued in the server; the latency
     // to the sound is measured, interpolated between the server's reports.
@@ -263,6 +386,12 @@ void PulseAudioSink::write(std::size_t bytes) {
 
 void PulseAudioSink::underflowed(pa_stream*, void* self) {
     static_cast<PulseAudioSink*>(self)->underflow();
+}
+
+void PulseAudioSink::remeasure(pa_stream*, void* self) {
+    // Another device, or one that slept, hears the frames at another time:
+    // measured afresh at once, not through the slow follower.
+    static_cast<PulseAudioSink*>(self)->measurements_ = 0;
 }
 
 void PulseAudioSink::underflow() {

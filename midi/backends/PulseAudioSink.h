@@ -3,8 +3,11 @@
 #include "midi/backends/AudioSink.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -21,6 +24,12 @@ struct pa_stream;
 // Asleep at rest: a few seconds after the source last sounded the stream is
 // closed, so nothing runs and nothing is left in the server; wake() opens it
 // again at once.
+//
+// Nobody waits for the server: the connection is made by a thread of the
+// sink's own, and firstAnswer() tells whether the server took it within a
+// time limit. A connection lost later (the server restarted or crashed) is
+// made again with a back-off, and the next message sounds once the server is
+// back.
 class PulseAudioSink : public AudioSink {
 public:
     static constexpr int BufferMs = 100;       // asked for: from a write to its sound
@@ -32,14 +41,33 @@ public:
     // time constant.
     static constexpr int SettleMeasurements = 1000 / RequestMs;
     static constexpr double FollowSeconds = 20.0;
+    // A connection that the server has not taken by then is tried again.
+    static constexpr std::chrono::milliseconds AnswerLimit{2000};
+    // Waits before connecting again after a lost connection: the first,
+    // doubling up to the last, which bounds the time from a server's return
+    // to its next note.
+    static constexpr std::chrono::milliseconds FirstRetry{250};
+    static constexpr std::chrono::milliseconds LastRetry{1500};
 
-    // Connects to a running server (never starts one). Null when there is
-    // none or it refuses.
+    enum class Answer {
+        Waiting, // the server has not answered yet
+        Ready,   // the server took the connection
+        Refused, // the server refused it, or went away
+        Silent,  // the server did not answer within AnswerLimit
+    };
+
+    // Starts connecting to a running server (never starts one) and returns
+    // at once; null only when the client library cannot run.
     static std::unique_ptr<PulseAudioSink> connect(AudioSource& source, int rate,
                                                    const std::string& clientName);
     ~PulseAudioSink() override;
     PulseAudioSink(const PulseAudioSink&) = delete;
     PulseAudioSink& operator=(const PulseAudioSink&) = delete;
+
+    // The server's first answer; waits for it, AnswerLimit at most.
+    Answer firstAnswer();
+    // Stops connecting and drops the connection: another way out is taken.
+    void giveUp();
 
     void wake() override;
     AudioSinkFigures figures() const override;
@@ -58,8 +86,10 @@ private:
         void operator()(pa_stream* stream) const;
     };
 
-    PulseAudioSink(AudioSource& source, int rate);
-    bool start(const std::string& clientName);
+    PulseAudioSink(AudioSource& source, int rate, std::string clientName);
+    void keepConnected();
+    void connectNow();
+    void retryLater(Answer why);
     void openStream();
     void closeStream();
     void write(std::size_t bytes);
@@ -72,15 +102,18 @@ private:
     static void streamChanged(pa_stream* stream, void* self);
     static void writeRequested(pa_stream* stream, std::size_t bytes, void* self);
     static void underflowed(pa_stream* stream, void* self);
+    static void remeasure(pa_stream* stream, void* self);
 
     AudioSource& source_;
     int rate_;
+    std::string clientName_;
     // Declared so that the stream goes before its context, and both before
     // the mainloop.
     std::unique_ptr<pa_threaded_mainloop, ReleaseMainloop> mainloop_;
     std::unique_ptr<pa_context, ReleaseContext> context_;
     std::unique_ptr<pa_stream, ReleaseStream> stream_;
     std::atomic<bool> asleep_{true};
+    std::atomic<bool> connected_{false}; // the context is ready
 
     // Mainloop thread (or under its lock).
     int bufferMs_ = BufferMs;
@@ -96,4 +129,19 @@ private:
     double heardBaseNs_ = 0;
     int measurements_ = 0;
     AudioSinkFigures figures_;
+
+    // The connecting thread's state. Taken after the mainloop's lock, never
+    // before it.
+    std::mutex connectGuard_;
+    std::condition_variable connectChanged_;
+    Answer answer_ = Answer::Waiting;
+    bool connectWanted_ = true;   // a connection is to be made at retryAt_
+    bool attemptPending_ = false; // made, and not answered yet
+    bool givenUp_ = false;
+    bool stopping_ = false;
+    std::chrono::steady_clock::time_point retryAt_;
+    std::chrono::steady_clock::time_point attemptDeadline_;
+    std::chrono::milliseconds retryAfter_ = FirstRetry;
+    // Last: it uses everything above.
+    std::thread connector_;
 };

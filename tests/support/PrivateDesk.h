@@ -137,21 +137,9 @@ public:
     // Starts the display and the sound server. Answers why not when the
     // machine cannot run them; empty on success.
     QString start() {
-        if (!dir_.isValid() || !QDir(root()).mkpath(QStringLiteral("run")) ||
-            !QDir(root()).mkpath(QStringLiteral("config")))
-            return QStringLiteral("no temporary folder");
-        QFile::setPermissions(root() + QStringLiteral("/run"), QFileDevice::ReadOwner |
-                                                                   QFileDevice::WriteOwner |
-                                                                   QFileDevice::ExeOwner);
-        environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), root());
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root() + QStringLiteral("/run"));
-        environment.insert(QStringLiteral("PULSE_RUNTIME_PATH"), root() + QStringLiteral("/run"));
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root() + QStringLiteral("/config"));
-        environment.insert(QStringLiteral("PULSE_SERVER"),
-                           QStringLiteral("unix:") + root() + QStringLiteral("/native"));
+        if (const QString why = prepare(); !why.isEmpty())
+            return why;
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
 
         // Xvfb picks a free display number and tells it.
         display_ = std::make_unique<Child>(environment);
@@ -176,6 +164,16 @@ public:
                    QString::fromLocal8Bit(display_->process.readAllStandardError().trimmed());
         environment.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + number.trimmed());
 
+        return startSound();
+    }
+
+    // Starts the sound server alone, in the desk's environment (start()
+    // makes it, with the display); or again after stopSound(). Answers why
+    // not when it does not start; empty on success.
+    QString startSound() {
+        if (environment.isEmpty())
+            if (const QString why = prepare(); !why.isEmpty())
+                return why;
         sound_ = std::make_unique<Child>(environment);
         sound_->process.start(
             QStringLiteral("pulseaudio"),
@@ -199,6 +197,13 @@ public:
         return {};
     }
 
+    // Stops the sound server as a crash or a restart would: its clients lose
+    // their connection. The recording stops with it.
+    void stopSound() {
+        recorder.reset();
+        sound_.reset();
+    }
+
     // Starts recording the null sink; the recording's times are on `clock`.
     bool startRecording(const QElapsedTimer& clock) {
         recorder = std::make_unique<Recorder>(environment, clock);
@@ -216,6 +221,8 @@ public:
     }
 
     QString root() const { return dir_.path(); }
+    // What a client of the sound server is to be told: "unix:<socket>".
+    QString soundServer() const { return environment.value(QStringLiteral("PULSE_SERVER")); }
 
     ~PrivateDesk() {
         // In reverse order of starting.
@@ -228,6 +235,25 @@ public:
     std::unique_ptr<Recorder> recorder;
 
 private:
+    // The temporary home and the environment of everything started here.
+    QString prepare() {
+        if (!dir_.isValid() || !QDir(root()).mkpath(QStringLiteral("run")) ||
+            !QDir(root()).mkpath(QStringLiteral("config")))
+            return QStringLiteral("no temporary folder");
+        QFile::setPermissions(root() + QStringLiteral("/run"), QFileDevice::ReadOwner |
+                                                                   QFileDevice::WriteOwner |
+                                                                   QFileDevice::ExeOwner);
+        environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), root());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root() + QStringLiteral("/run"));
+        environment.insert(QStringLiteral("PULSE_RUNTIME_PATH"), root() + QStringLiteral("/run"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root() + QStringLiteral("/config"));
+        environment.insert(QStringLiteral("PULSE_SERVER"),
+                           QStringLiteral("unix:") + root() + QStringLiteral("/native"));
+        environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        return {};
+    }
+
     QTemporaryDir dir_;
     std::unique_ptr<Child> display_;
     std::unique_ptr<Child> sound_;

@@ -99,7 +99,7 @@ QString nativeConfigurationFolder(bool create) {
 }
 
 void dropRelativeConfigurationHome() {
-#ifndef Q_OS_WIN
+#ifdef Q_OS_UNIX
     if (qEnvironmentVariableIsSet("XDG_CONFIG_HOME") && !qgetenv("XDG_CONFIG_HOME").startsWith('/'))
         qunsetenv("XDG_CONFIG_HOME");
 #endif

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_UNIX
 #include "support/ListeningSocket.h"
 #endif
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#ifndef _WIN32
+#ifdef Q_OS_UNIX
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -29,20 +29,14 @@ std::optional<std::string> processEnvironment(const char* name) {
 }
 
 unsigned processUserId() {
-#ifdef _WIN32
-    return 0;
-#else
+#ifdef Q_OS_UNIX
     return ::getuid();
+#else
+    return 0;
 #endif
 }
 
-#ifdef _WIN32
-// The servers found through Unix sockets (PulseAudio, JACK's request socket)
-// are Unix programs; on Windows nothing is probed and none is found.
-bool unixSocketAccepts(const std::string&) {
-    return false;
-}
-#else
+#ifdef Q_OS_UNIX
 bool unixSocketAccepts(const std::string& path) {
     sockaddr_un address{};
     if (path.empty() || path.size() >= sizeof address.sun_path)
@@ -58,6 +52,12 @@ bool unixSocketAccepts(const std::string& path) {
         ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     ::close(fd);
     return accepted;
+}
+#else
+// The servers found through Unix sockets (PulseAudio, JACK's request socket)
+// are Unix programs; on Windows nothing is probed and none is found.
+bool unixSocketAccepts(const std::string&) {
+    return false;
 }
 #endif
 

@@ -15,6 +15,9 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 if(WIN32)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME clavitone-windows-x64)
+    # include(CPack) leaves the source package's name in CPACK_PACKAGE_FILE_NAME;
+    # the package test finds the zip by this one.
+    set(CLAVITONE_PACKAGE_ZIP ${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.zip)
     # The zip holds one folder of the package's name.
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()

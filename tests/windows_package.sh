@@ -18,15 +18,8 @@ fail() {
     exit 1
 }
 
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.2
-    done
-}
+# wait_for, shared with the scripts.
+. "$(dirname "$0")/../scripts/lib/common.sh"
 
 scratch="$(mktemp -d)"
 xvfb=""

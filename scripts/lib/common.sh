@@ -27,3 +27,14 @@ clavitone_werror() {
 clavitone_cache() {
     echo "${CLAVITONE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/clavitone}"
 }
+
+# wait_for <seconds> <command>...: runs the command until it succeeds, for that
+# many seconds at most; fails when it never does.
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.2
+    done
+}

@@ -21,7 +21,15 @@
 // as granted by the server, its measured latency and the render thread's
 // scheduling are read back from the synthesiser.
 //
-//   bench_audio_latency [notes] [busy loops]     default 100 notes, 2 loops
+// Then, the busy loops still running, a reference: a steady tone played by
+// pacat with the latency the synthesiser's stream measured, for 10 s, its
+// drop-outs counted the same way: what the server itself drops.
+//
+// Both on PulseAudio and on PipeWire (with its PulseAudio server and
+// WirePlumber), each private.
+//
+//   bench_audio_latency [notes] [busy loops] [pulseaudio|pipewire]
+//   default 100 notes, 2 loops, both servers
 
 #include "support/PrivateDesk.h"
 
@@ -29,6 +37,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <algorithm>
 #include <cmath>
@@ -50,19 +59,63 @@ std::uint32_t message(int status, int data1, int data2) {
     return static_cast<std::uint32_t>(status | data1 << 8 | data2 << 16);
 }
 
-} // namespace
+// Runs of 1 ms or more of exact zeros between two moments of the recording.
+int dropOutsBetween(const tone::Recording& r, double from, double to) {
+    int dropOuts = 0;
+    std::size_t zeros = 0;
+    for (std::size_t i = r.index(from); i < r.index(to); ++i) {
+        zeros = r.samples[i] == 0 ? zeros + 1 : 0;
+        if (zeros == static_cast<std::size_t>(r.rate / 1000))
+            ++dropOuts;
+    }
+    return dropOuts;
+}
 
-int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    const int notes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
-    const int busyLoops = argc > 2 ? std::max(0, std::atoi(argv[2])) : 2;
-    if (const QString tool = desk::PrivateDesk::missingTool(); !tool.isEmpty()) {
-        std::printf("Audio latency: skipped, %s is not installed\n", qPrintable(tool));
+// A steady tone played by pacat with the given latency; its drop-outs.
+int referenceDropOuts(desk::PrivateDesk& desk, const QElapsedTimer& clock, int latencyMs) {
+    const auto now = [&] { return static_cast<double>(clock.nsecsElapsed()) / 1e9; };
+    constexpr double Seconds = 10.0;
+    QFile tone(desk.root() + QStringLiteral("/tone.raw"));
+    if (!tone.open(QIODevice::WriteOnly))
+        return -1;
+    QByteArray samples;
+    for (int i = 0; i < static_cast<int>(Seconds * desk::Rate); ++i) {
+        const auto sample =
+            static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * 440.0 * i / desk::Rate));
+        samples.append(static_cast<char>(sample & 0xFF));
+        samples.append(static_cast<char>((sample >> 8) & 0xFF));
+    }
+    tone.write(samples);
+    tone.close();
+    const double from = now();
+    desk::Child player(desk.environment);
+    player.process.start(QStringLiteral("pacat"),
+                         {QStringLiteral("--playback"), QStringLiteral("--device=rec"),
+                          QStringLiteral("--format=s16le"),
+                          QStringLiteral("--rate=%1").arg(desk::Rate),
+                          QStringLiteral("--channels=1"), QStringLiteral("--raw"),
+                          QStringLiteral("--latency-msec=%1").arg(latencyMs), tone.fileName()});
+    if (!player.process.waitForFinished(static_cast<int>(Seconds * 1000) + 10000))
+        return -1;
+    const double to = now();
+    desk::waitFor([&] { return desk.recorder->end() > to + 0.3; }, 5000);
+    const tone::Recording& r = desk.recorder->recording;
+    // From the tone's first sound to its last.
+    double first = desk.recorder->at(from);
+    while (first < desk.recorder->at(to) && r.level(first, first + 0.01) < 0.01)
+        first += 0.005;
+    return dropOutsBetween(r, first + 0.05, first + Seconds - 0.2);
+}
+
+int measure(desk::Server server, int notes, int busyLoops) {
+    const char* name = desk::serverName(server);
+    if (const QString tool = desk::PrivateDesk::missingTool(server, false); !tool.isEmpty()) {
+        std::printf("Audio latency on %s: skipped, %s is not installed\n", name, qPrintable(tool));
         return 0;
     }
-    desk::PrivateDesk desk;
-    if (const QString why = desk.start(); !why.isEmpty()) {
-        std::printf("Audio latency: skipped, %s\n", qPrintable(why));
+    desk::PrivateDesk desk(server);
+    if (const QString why = desk.startSound(); !why.isEmpty()) {
+        std::printf("Audio latency on %s: skipped, %s\n", name, qPrintable(why));
         return 0;
     }
     // The synthesiser in this process plays into the private server.
@@ -72,14 +125,14 @@ int main(int argc, char* argv[]) {
     clock.start();
     const auto now = [&] { return static_cast<double>(clock.nsecsElapsed()) / 1e9; };
     if (!desk.startRecording(clock)) {
-        std::printf("Audio latency: the recorder did not start\n");
+        std::printf("Audio latency on %s: the recorder did not start\n", name);
         return 1;
     }
     FluidSynthOutput synth;
     const MidiHandle handle = synth.open();
     if (!handle || synth.audioDriver() != "pulseaudio" ||
         !desk::waitFor([&] { return synth.isReady(); }, 30000)) {
-        std::printf("Audio latency: the synthesiser did not open through PulseAudio\n");
+        std::printf("Audio latency on %s: the synthesiser did not open through its server\n", name);
         return 1;
     }
     desk::Recorder& recorder = *desk.recorder;
@@ -108,8 +161,11 @@ int main(int argc, char* argv[]) {
     }
     const double organTo = now();
     desk::waitFor([&] { return recorder.end() > organTo + 0.3; }, 5000);
-    busy.clear();
     const AudioSinkFigures figures = synth.audioFigures();
+    synth.close(handle);
+    const int referenceLatencyMs = static_cast<int>(std::lround(figures.latencyMs));
+    const int referenceDrops = referenceDropOuts(desk, clock, referenceLatencyMs);
+    busy.clear();
     const tone::Recording& r = recorder.recording;
 
     std::vector<double> latency;
@@ -138,28 +194,22 @@ int main(int argc, char* argv[]) {
             }
     }
 
-    int dropOuts = 0;
+    const int dropOuts = dropOutsBetween(r, recorder.at(organFrom), recorder.at(organTo));
     int clips = 0;
-    std::size_t zeros = 0;
-    for (std::size_t i = r.index(recorder.at(organFrom)); i < r.index(recorder.at(organTo)); ++i) {
-        const int sample = r.samples[i];
-        zeros = sample == 0 ? zeros + 1 : 0;
-        if (zeros == static_cast<std::size_t>(r.rate / 1000))
-            ++dropOuts;
-        if (sample >= 32767 || sample <= -32768)
+    for (std::size_t i = r.index(recorder.at(organFrom)); i < r.index(recorder.at(organTo)); ++i)
+        if (r.samples[i] >= 32767 || r.samples[i] <= -32768)
             ++clips;
-    }
 
     const auto ms = [&](int frames) { return 1000.0 * frames / std::max(figures.rate, 1); };
-    std::printf("Audio latency of the built-in synthesiser through PulseAudio (%d notes, %d busy "
+    std::printf("Audio latency of the built-in synthesiser through %s (%d notes, %d busy "
                 "loops):\n",
-                notes, busyLoops);
+                name, notes, busyLoops);
     std::printf("  stream buffer granted: %d frames (%.1f ms), requests of %d frames (%.1f ms), "
                 "prebuffer %d frames; measured latency %.1f ms; render thread %s\n",
                 figures.bufferFrames, ms(figures.bufferFrames), figures.requestFrames,
                 ms(figures.requestFrames), figures.prebufFrames, figures.latencyMs,
                 figures.priority.c_str());
-    std::printf("  constant hand-off to sound delay %.1f ms; under-runs %d; messages late %d\n",
+    std::printf("  hand-off to sound delay %.1f ms; under-runs %d; messages late %d\n",
                 figures.delayMs, figures.underruns, synth.lateMessages());
     if (latency.empty()) {
         std::printf("  no note was found in the recording\n");
@@ -172,8 +222,22 @@ int main(int argc, char* argv[]) {
                 *std::max_element(latency.begin(), latency.end()), latency.size(), notes);
     std::printf("  spread p90 - p10: %.1f ms (target 3 ms or less)\n",
                 percentile(latency, 0.9) - percentile(latency, 0.1));
-    std::printf("  drop-outs (1 ms of silence under a held note): %d (target 0); clipped samples: "
-                "%d\n",
-                dropOuts, clips);
+    std::printf("  drop-outs (1 ms of silence under a held note): %d; a reference stream "
+                "(pacat, %d ms) in 10 s: %d; clipped samples: %d\n",
+                dropOuts, referenceLatencyMs, referenceDrops, clips);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const int notes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
+    const int busyLoops = argc > 2 ? std::max(0, std::atoi(argv[2])) : 2;
+    const QString only = argc > 3 ? QString::fromLocal8Bit(argv[3]).toLower() : QString();
+    int failed = 0;
+    for (const desk::Server server : {desk::Server::PulseAudio, desk::Server::PipeWire})
+        if (only.isEmpty() || only == QString::fromLatin1(desk::serverName(server)).toLower())
+            failed |= measure(server, notes, busyLoops);
+    return failed;
 }

@@ -8,6 +8,8 @@
 struct RenderTiming {
     int rate = 44100;
     std::int64_t firstFrameHeardNs = 0;
+    // Asked for; a source keeps the delay it has while messages wait, so
+    // that a change comes between phrases.
     std::int64_t delayNs = 0;
     // Play every waiting message at the first frame (rendering offline).
     bool immediate = false;

@@ -8,7 +8,7 @@
 FluidSynthDriverSink::FluidSynthDriverSink(fluid_settings_t* settings, AudioSource& source,
                                            int rate, int bufferFrames, SynthWorker& worker)
     : settings_(settings), source_(source), rate_(rate), bufferFrames_(bufferFrames),
-      worker_(worker) {
+      worker_(worker), rest_(rate) {
     figures_.rate = rate;
     figures_.bufferFrames = bufferFrames;
     figures_.delayMs = 1000.0 * bufferFrames / std::max(rate, 1) + MarginMs;
@@ -47,7 +47,7 @@ FluidSynthDriverSink::~FluidSynthDriverSink() {
 }
 
 bool FluidSynthDriverSink::openDriver(const std::string& driver) {
-    quietFrames_ = 0;
+    rest_.restart();
     fluid_settings_setstr(settings_, "audio.driver", driver.c_str());
     driver_.reset(new_fluid_audio_driver2(settings_, &FluidSynthDriverSink::render, this));
     return driver_ != nullptr;
@@ -126,8 +126,7 @@ int FluidSynthDriverSink::render(void* data, int frames, int effectCount, float*
         outputs[0][i] = stereo[2 * i];
         outputs[1][i] = stereo[2 * i + 1];
     }
-    self->quietFrames_ = sounding ? 0 : self->quietFrames_ + frames;
-    if (self->quietFrames_ > static_cast<std::int64_t>(IdleSeconds * self->rate_))
+    if (self->rest_.played(frames, sounding))
         self->sleepSoon();
     return FLUID_OK;
 }

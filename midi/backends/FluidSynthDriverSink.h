@@ -2,6 +2,7 @@
 
 #include "midi/backends/AudioSink.h"
 #include "midi/backends/FluidHandles.h"
+#include "midi/backends/RestTimer.h"
 
 #include <atomic>
 #include <cstdint>
@@ -23,7 +24,6 @@ class SynthWorker;
 class FluidSynthDriverSink : public AudioSink {
 public:
     static constexpr int MarginMs = 10;
-    static constexpr double IdleSeconds = 3.0; // of silence before sleeping
 
     // Tries the drivers in order and keeps the first that starts; null when
     // none does. The settings give the driver's period size and count; they
@@ -56,7 +56,7 @@ private:
     SynthWorker& worker_;
     std::string name_;
     std::vector<float> interleaved_; // the driver's thread
-    std::int64_t quietFrames_ = 0;   // the driver's thread
+    RestTimer rest_;                 // the driver's thread, or while it is closed
 
     std::atomic<bool> asleep_{false};
     std::atomic<bool> sleepQueued_{false};

@@ -48,6 +48,7 @@ std::string stringSetting(fluid_settings_t* settings, const char* name) {
 
 void configure(fluid_settings_t* settings) {
     fluid_settings_setnum(settings, "synth.gain", FluidSynthOutput::Gain);
+    fluid_settings_setnum(settings, "synth.sample-rate", FluidSynthOutput::SampleRate);
     // Samples are read when an instrument is chosen, not the whole soundfont
     // at start: the GM soundfont is about 150 MB.
     fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);

@@ -12,9 +12,9 @@
 // through the first of FluidSynth's audio drivers that works. Without a
 // soundfont or an audio device open() gives 0 and the program runs silently.
 //
-// Every message sounds a constant delay after it was sent (the output's
-// buffer and a margin), at the very frame, so the rhythm played is the rhythm
-// heard. A limiter after the synthesiser keeps loud instruments and big
+// Every message sounds a delay after it was sent (what the output's measured
+// latency needs, and a margin), at the very frame, so the rhythm played is
+// the rhythm heard. A limiter after the synthesiser keeps loud instruments and big
 // chords below full scale. The soundfont, and the samples of an instrument
 // chosen later, are read on a worker thread, so that neither opening nor a
 // program change holds the window or the sound back; messages sent meanwhile
@@ -26,6 +26,9 @@ public:
     // near -3 dBFS, below the limiter. Bright leads and pads would go up to
     // +18 dBFS at this level; the limiter takes them down.
     static constexpr double Gain = 0.8;
+    // The rate sound servers and sound cards run at by default: the server
+    // has nothing to resample, which would add a latency it does not report.
+    static constexpr int SampleRate = 48000;
     // Buffering of FluidSynth's own drivers (used without a PulseAudio
     // server): two periods of 1024 frames, at most 46 ms at 44.1 kHz.
     static constexpr int PeriodFrames = 1024;

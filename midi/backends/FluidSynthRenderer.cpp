@@ -79,6 +79,10 @@ void FluidSynthRenderer::renderFrames(float* stereo, int frames) {
 }
 
 bool FluidSynthRenderer::renderAudio(float* stereo, int frames, const RenderTiming& timing) {
+    // A new delay only between phrases: messages already waiting keep the
+    // one they were given, and so keep their rhythm.
+    if (due_.empty())
+        delayNs_ = timing.delayNs;
     incoming_.takeAll(due_);
     if (timing.immediate && !due_.empty()) {
         // Offline nobody listens in real time: wait for the instruments.
@@ -111,9 +115,9 @@ bool FluidSynthRenderer::renderAudio(float* stereo, int frames, const RenderTimi
             } else {
                 int at = 0;
                 if (!timing.immediate) {
-                    const double offset = static_cast<double>(message.sentNs + timing.delayNs -
-                                                              timing.firstFrameHeardNs) *
-                                          framesPerNs;
+                    const double offset =
+                        static_cast<double>(message.sentNs + delayNs_ - timing.firstFrameHeardNs) *
+                        framesPerNs;
                     at = static_cast<int>(std::clamp(std::floor(offset), -1.0, 1e9));
                 }
                 if (at <= done) {

@@ -58,6 +58,7 @@ private:
     std::atomic<int> late_{0};
 
     // Render thread only.
+    std::int64_t delayNs_ = 0; // from a message's hand-off to its sound
     std::vector<TimedMessage> due_;
     std::vector<float> left_;
     std::vector<float> right_;

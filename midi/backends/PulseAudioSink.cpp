@@ -18,11 +18,14 @@ std::uint32_t bytesOf(int milliseconds, int rate) {
            FrameBytes;
 }
 
-// Keeps bufferMs queued in the server, asked for RequestMs at a time.
-pa_buffer_attr bufferAttributes(int bufferMs, int rate) {
+constexpr std::int64_t NsPerMs = 1'000'000;
+
+// A total latency of latencyMs (with PA_STREAM_ADJUST_LATENCY the server's own
+// buffering is counted in it), asked for RequestMs at a time.
+pa_buffer_attr bufferAttributes(int latencyMs, int rate) {
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<std::uint32_t>(-1);
-    attributes.tlength = bytesOf(bufferMs, rate);
+    attributes.tlength = bytesOf(latencyMs, rate);
     attributes.prebuf = bytesOf(PulseAudioSink::RequestMs, rate);
     attributes.minreq = bytesOf(PulseAudioSink::RequestMs, rate);
     attributes.fragsize = static_cast<std::uint32_t>(-1);
@@ -71,9 +74,11 @@ void PulseAudioSink::ReleaseStream::operator()(pa_stream* stream) const {
 }
 
 PulseAudioSink::PulseAudioSink(AudioSource& source, int rate, std::string clientName)
-    : source_(source), rate_(rate), clientName_(std::move(clientName)) {
+    : source_(source), rate_(rate), clientName_(std::move(clientName)),
+      clock_(rate, LatencyMs * NsPerMs, RequestMs * NsPerMs, MarginMs * NsPerMs), rest_(rate) {
     figures_.rate = rate;
     figures_.asleep = true;
+    figures_.delayMs = static_cast<double>(clock_.delayNs()) / 1e6;
 }
 
 std::unique_ptr<PulseAudioSink> PulseAudioSink::connect(AudioSource& source, int rate,
@@ -250,10 +255,6 @@ void PulseAudioSink::wake() {
         openStream();
 }
 
-std::int64_t PulseAudioSink::delayNs() const {
-    return static_cast<std::int64_t>(bufferMs_ + MarginMs) * 1'000'000;
-}
-
 void PulseAudioSink::openStream() {
     if (!context_ || pa_context_get_state(context_.get()) != PA_CONTEXT_READY)
         return;
@@ -266,19 +267,18 @@ void PulseAudioSink::openStream() {
     pa_stream_set_underflow_callback(stream_.get(), &PulseAudioSink::underflowed, this);
     pa_stream_set_moved_callback(stream_.get(), &PulseAudioSink::remeasure, this);
     pa_stream_set_suspended_callback(stream_.get(), &PulseAudioSink::remeasure, this);
-    const pa_buffer_attr attributes = bufferAttributes(bufferMs_, rate_);
-    // The buffer asked for is what we keep queued in the server; the latency
-    // to the sound is measured, interpolated between the server's reports.
-    const auto flags =
-        static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
+    const pa_buffer_attr attributes = bufferAttributes(latencyMs_, rate_);
+    // The server fits its own buffering into the latency asked for; the
+    // latency to the sound is measured, interpolated between its reports.
+    const auto flags = static_cast<pa_stream_flags_t>(
+        PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
     if (pa_stream_connect_playback(stream_.get(), nullptr, &attributes, flags, nullptr, nullptr) <
         0) {
         stream_.reset();
         return;
     }
-    framesWritten_ = 0;
-    quietFrames_ = 0;
-    measurements_ = 0;
+    clock_.restart();
+    rest_.restart();
     asleep_.store(false);
     figures_.asleep = false;
 }
@@ -307,7 +307,6 @@ void PulseAudioSink::readBack() {
         figures_.requestFrames = framesOf(granted->minreq);
         figures_.prebufFrames = framesOf(granted->prebuf);
     }
-    figures_.delayMs = static_cast<double>(delayNs()) / 1e6;
 }
 
 void PulseAudioSink::writeRequested(pa_stream*, std::size_t bytes, void* self) {
@@ -331,32 +330,20 @@ void PulseAudioSink::write(std::size_t bytes) {
     }
     pa_stream* stream = stream_.get();
     const std::int64_t now = steadyNanoseconds();
-    // Where the first new frame is heard: now plus what is queued ahead of it.
+    if (latencyMs_ > LatencyMs && now - calmSinceNs_ > std::chrono::nanoseconds(CalmTime).count())
+        askLatency(latencyMs_ / 2);
+    // How long the first new frame takes to be heard.
     pa_usec_t latency = 0;
     int negative = 0;
-    if (pa_stream_get_latency(stream, &latency, &negative) == 0) {
-        const double measured = negative ? 0.0 : static_cast<double>(latency) * 1000.0;
-        figures_.latencyMs = measured / 1e6;
-        const double base =
-            static_cast<double>(now) + measured - static_cast<double>(framesWritten_) * 1e9 / rate_;
-        // The server's reports wander by a millisecond or two over seconds
-        // while the sound itself keeps its pace: a mean over the first second,
-        // then a follower slow enough to ignore the wander and still track a
-        // sound card's clock drift (tens of parts per million).
-        ++measurements_;
-        const double weight =
-            measurements_ <= SettleMeasurements
-                ? 1.0 / measurements_
-                : static_cast<double>(bytes / FrameBytes) / (FollowSeconds * rate_);
-        heardBaseNs_ = measurements_ == 1 ? base : heardBaseNs_ + (base - heardBaseNs_) * weight;
-    }
+    const std::int64_t reported = pa_stream_get_latency(stream, &latency, &negative) == 0
+                                      ? (negative ? 0 : static_cast<std::int64_t>(latency) * 1000)
+                                      : -1;
     RenderTiming timing;
     timing.rate = rate_;
-    timing.delayNs = delayNs();
-    timing.firstFrameHeardNs =
-        measurements_ > 0 ? static_cast<std::int64_t>(
-                                heardBaseNs_ + static_cast<double>(framesWritten_) * 1e9 / rate_)
-                          : now; // the very first write plays at once
+    timing.firstFrameHeardNs = clock_.write(now, reported);
+    timing.delayNs = clock_.delayNs();
+    figures_.latencyMs = static_cast<double>(clock_.latencyNs()) / 1e6;
+    figures_.delayMs = static_cast<double>(timing.delayNs) / 1e6;
 
     bool sounding = false;
     std::int64_t written = 0;
@@ -373,14 +360,13 @@ void PulseAudioSink::write(std::size_t bytes) {
         sounding = source_.renderAudio(static_cast<float*>(buffer), frames, timing) || sounding;
         pa_stream_write(stream, buffer, static_cast<std::size_t>(frames) * FrameBytes, nullptr, 0,
                         PA_SEEK_RELATIVE);
-        framesWritten_ += frames;
         written += frames;
+        clock_.wrote(frames);
         timing.firstFrameHeardNs += static_cast<std::int64_t>(frames) * 1'000'000'000 / rate_;
         bytes -= static_cast<std::size_t>(frames) * FrameBytes;
     }
 
-    quietFrames_ = sounding ? 0 : quietFrames_ + written;
-    if (quietFrames_ > static_cast<std::int64_t>(IdleSeconds * rate_))
+    if (rest_.played(static_cast<int>(written), sounding))
         sleepSoon();
 }
 
@@ -391,20 +377,28 @@ void PulseAudioSink::underflowed(pa_stream*, void* self) {
 void PulseAudioSink::remeasure(pa_stream*, void* self) {
     // Another device, or one that slept, hears the frames at another time:
     // measured afresh at once, not through the slow follower.
-    static_cast<PulseAudioSink*>(self)->measurements_ = 0;
+    static_cast<PulseAudioSink*>(self)->clock_.remeasure();
 }
 
 void PulseAudioSink::underflow() {
     ++figures_.underruns;
-
     // The silence the server played moved every later frame: measure afresh.
-    measurements_ = 0;
-    // With real-time priority the render thread was not late: the server was.
-    if (bufferMs_ >= MaxBufferMs || !stream_ || figures_.priority.starts_with("real-time"))
+    clock_.remeasure();
+    calmSinceNs_ = steadyNanoseconds();
+    // More room, whatever the render thread's priority: a real-time thread
+    // may still be late, and so may the server. The delay follows the longer
+    // latency once the phrase under way has been played.
+    if (latencyMs_ < MaxLatencyMs)
+        askLatency(std::min(MaxLatencyMs, latencyMs_ * 2));
+}
+
+void PulseAudioSink::askLatency(int latencyMs) {
+    latencyMs_ = latencyMs;
+    calmSinceNs_ = steadyNanoseconds();
+    clock_.expect(latencyMs * NsPerMs);
+    if (!stream_)
         return;
-    // Ask for more room; messages from now on keep the longer delay.
-    bufferMs_ = std::min(MaxBufferMs, bufferMs_ * 2);
-    const pa_buffer_attr attributes = bufferAttributes(bufferMs_, rate_);
+    const pa_buffer_attr attributes = bufferAttributes(latencyMs_, rate_);
     if (pa_operation* operation = pa_stream_set_buffer_attr(
             stream_.get(), &attributes,
             [](pa_stream* stream, int, void* self) {

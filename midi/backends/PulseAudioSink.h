@@ -1,6 +1,8 @@
 #pragma once
 
 #include "midi/backends/AudioSink.h"
+#include "midi/backends/HeardClock.h"
+#include "midi/backends/RestTimer.h"
 
 #include <atomic>
 #include <chrono>
@@ -16,10 +18,13 @@ struct pa_context;
 struct pa_stream;
 
 // Plays a source through a PulseAudio (or PipeWire) server with the
-// asynchronous client API: our own stream, with the buffer we ask for and
-// read back, rendered in our own write callback on the client's mainloop
-// thread (raised to real-time priority where granted). The delay from a
-// message's hand-off to its sound is constant: the buffer plus a margin.
+// asynchronous client API: our own stream, rendered in our own write callback
+// on the client's mainloop thread (raised to real-time priority where
+// granted). The stream asks for a small total latency, the server's own
+// buffering included; the delay from a message's hand-off to its sound follows
+// the latency measured (HeardClock), and changes only between phrases (the
+// source keeps the one it has while messages wait). An under-run doubles the
+// latency asked for; a minute without one halves it again.
 //
 // Asleep at rest: a few seconds after the source last sounded the stream is
 // closed, so nothing runs and nothing is left in the server; wake() opens it
@@ -32,22 +37,19 @@ struct pa_stream;
 // back.
 class PulseAudioSink : public AudioSink {
 public:
-    static constexpr int BufferMs = 100;       // asked for: from a write to its sound
-    static constexpr int RequestMs = 10;       // asked for at a time
-    static constexpr int MaxBufferMs = 200;    // grown to after under-runs
-    static constexpr int MarginMs = 25;        // a message's time beyond the buffer
-    static constexpr double IdleSeconds = 3.0; // of silence before sleeping
-    // Latency reports averaged before following them, and the follower's
-    // time constant.
-    static constexpr int SettleMeasurements = 1000 / RequestMs;
-    static constexpr double FollowSeconds = 20.0;
+    static constexpr int LatencyMs = 20;     // asked for: from a write to its sound
+    static constexpr int RequestMs = 5;      // asked for at a time
+    static constexpr int MaxLatencyMs = 160; // grown to after under-runs
+    static constexpr int MarginMs = 2;       // a message's time beyond what is measured
+    // Without an under-run for that long, the latency asked for is halved.
+    static constexpr std::chrono::seconds CalmTime{60};
     // A connection that the server has not taken by then is tried again.
     static constexpr std::chrono::milliseconds AnswerLimit{2000};
     // Waits before connecting again after a lost connection: the first,
     // doubling up to the last, which bounds the time from a server's return
     // to its next note.
     static constexpr std::chrono::milliseconds FirstRetry{250};
-    static constexpr std::chrono::milliseconds LastRetry{1500};
+    static constexpr std::chrono::milliseconds LastRetry{1000};
 
     enum class Answer {
         Waiting, // the server has not answered yet
@@ -94,9 +96,9 @@ private:
     void closeStream();
     void write(std::size_t bytes);
     void underflow();
+    void askLatency(int latencyMs);
     void readBack();
     void sleepSoon();
-    std::int64_t delayNs() const;
 
     static void contextChanged(pa_context* context, void* self);
     static void streamChanged(pa_stream* stream, void* self);
@@ -116,18 +118,16 @@ private:
     std::atomic<bool> connected_{false}; // the context is ready
 
     // Mainloop thread (or under its lock).
-    int bufferMs_ = BufferMs;
-    std::int64_t framesWritten_ = 0;
-    std::int64_t quietFrames_ = 0;
+    int latencyMs_ = LatencyMs;
+    HeardClock clock_;
+    RestTimer rest_;
+    std::int64_t calmSinceNs_ = 0; // the last under-run, or change of latency
     bool sleepQueued_ = false;
     bool streamFailed_ = false;
     bool priorityRaised_ = false;
     // Asks RealtimeKit for the render thread's priority, where the process
     // could not raise it itself.
     std::thread priorityRequest_;
-    // Where frame 0 of the stream is heard, smoothed over the measurements.
-    double heardBaseNs_ = 0;
-    int measurements_ = 0;
     AudioSinkFigures figures_;
 
     // The connecting thread's state. Taken after the mainloop's lock, never

@@ -1,9 +1,12 @@
 #pragma once
 
 // A desk of the test's (or benchmark's) own: a virtual X display (Xvfb), a
-// PulseAudio server whose only sink is a null sink named "rec", and a recorder
-// of that sink's monitor, in a temporary home. Every program started here is
-// stopped when its owner goes, and dies with the process that started it.
+// sound server whose only sink is a null sink named "rec", and a recorder of
+// that sink's monitor, in a temporary home. The server is PulseAudio, or
+// PipeWire with its PulseAudio server and WirePlumber (what Debian's desktop
+// runs); clients reach either through PULSE_SERVER. Every program started
+// here is stopped when its owner goes, and dies with the process that started
+// it.
 
 #include "support/ToneAnalysis.h"
 
@@ -20,12 +23,19 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <sys/prctl.h>
 
 namespace desk {
 
 inline constexpr int Rate = 48000;
+
+enum class Server { PulseAudio, PipeWire };
+
+inline const char* serverName(Server server) {
+    return server == Server::PulseAudio ? "PulseAudio" : "PipeWire";
+}
 
 // Waits, handling events, until `condition` holds or `timeoutMs` passed.
 inline bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
@@ -126,11 +136,22 @@ private:
 
 class PrivateDesk {
 public:
-    // The first of the programs needed that is not installed; empty when all are.
-    static QString missingTool() {
-        for (const char* tool : {"Xvfb", "pulseaudio", "pactl", "parec", "xdotool"})
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                return QString::fromLatin1(tool);
+    explicit PrivateDesk(Server server = Server::PulseAudio) : server_(server) {}
+
+    // The first of the programs needed that is not installed; empty when all
+    // are. Without the display only the sound server's are needed.
+    static QString missingTool(Server server = Server::PulseAudio, bool display = true) {
+        QStringList tools{QStringLiteral("pactl"), QStringLiteral("parec")};
+        if (display)
+            tools << QStringLiteral("Xvfb") << QStringLiteral("xdotool");
+        if (server == Server::PulseAudio)
+            tools << QStringLiteral("pulseaudio");
+        else
+            tools << QStringLiteral("pipewire") << QStringLiteral("pipewire-pulse")
+                  << QStringLiteral("wireplumber") << QStringLiteral("dbus-daemon");
+        for (const QString& tool : tools)
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                return tool;
         return {};
     }
 
@@ -174,34 +195,17 @@ public:
         if (environment.isEmpty())
             if (const QString why = prepare(); !why.isEmpty())
                 return why;
-        sound_ = std::make_unique<Child>(environment);
-        sound_->process.start(
-            QStringLiteral("pulseaudio"),
-            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--system=no"),
-             QStringLiteral("--use-pid-file=no"), QStringLiteral("--exit-idle-time=-1"),
-             QStringLiteral("--disallow-exit"), QStringLiteral("--disable-shm=yes"),
-             QStringLiteral("-L"),
-             QStringLiteral("module-null-sink sink_name=rec rate=%1").arg(Rate),
-             QStringLiteral("-L"),
-             QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1/native")
-                 .arg(root())});
-        const bool answered = waitFor(
-            [&] {
-                return sound_->process.state() == QProcess::NotRunning ||
-                       run(environment, QStringLiteral("pactl"), {QStringLiteral("info")}).ok;
-            },
-            10000);
-        if (!answered || sound_->process.state() == QProcess::NotRunning)
-            return QStringLiteral("PulseAudio does not start here: ") +
-                   QString::fromLocal8Bit(sound_->process.readAllStandardError().trimmed());
-        return {};
+        return server_ == Server::PulseAudio ? startPulseAudio() : startPipeWire();
     }
 
     // Stops the sound server as a crash or a restart would: its clients lose
     // their connection. The recording stops with it.
     void stopSound() {
         recorder.reset();
-        sound_.reset();
+        // In reverse order of starting: the PulseAudio server first, the
+        // graph and its bus last.
+        while (!sound_.empty())
+            sound_.pop_back();
     }
 
     // Starts recording the null sink; the recording's times are on `clock`.
@@ -226,8 +230,7 @@ public:
 
     ~PrivateDesk() {
         // In reverse order of starting.
-        recorder.reset();
-        sound_.reset();
+        stopSound();
         display_.reset();
     }
 
@@ -248,8 +251,11 @@ private:
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root() + QStringLiteral("/run"));
         environment.insert(QStringLiteral("PULSE_RUNTIME_PATH"), root() + QStringLiteral("/run"));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root() + QStringLiteral("/config"));
+        // PipeWire's PulseAudio server listens in PULSE_RUNTIME_PATH.
         environment.insert(QStringLiteral("PULSE_SERVER"),
-                           QStringLiteral("unix:") + root() + QStringLiteral("/native"));
+                           QStringLiteral("unix:") + root() +
+                               (server_ == Server::PulseAudio ? QStringLiteral("/native")
+                                                              : QStringLiteral("/run/native")));
         environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
         // On one start in a hundred the program opens its home page: a
         // browser that opens nothing, so that the desk has one and shows no
@@ -266,9 +272,104 @@ private:
         return {};
     }
 
+    QString startPulseAudio() {
+        auto& server = startServer(
+            QStringLiteral("pulseaudio"),
+            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--system=no"),
+             QStringLiteral("--use-pid-file=no"), QStringLiteral("--exit-idle-time=-1"),
+             QStringLiteral("--disallow-exit"), QStringLiteral("--disable-shm=yes"),
+             QStringLiteral("-L"),
+             QStringLiteral("module-null-sink sink_name=rec rate=%1").arg(Rate),
+             QStringLiteral("-L"),
+             QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1/native")
+                 .arg(root())});
+        if (!answers())
+            return QStringLiteral("PulseAudio does not start here: ") +
+                   QString::fromLocal8Bit(server.process.readAllStandardError().trimmed());
+        return {};
+    }
+
+    // The graph, its session manager (which links streams to the default
+    // sink), and the PulseAudio server on top; then the null sink, made the
+    // default.
+    QString startPipeWire() {
+        // WirePlumber ends without a session bus: one of their own, which
+        // nothing else here sees.
+        QProcessEnvironment own = environment;
+        const QString bus = root() + QStringLiteral("/bus");
+        own.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + bus);
+        startServer(QStringLiteral("dbus-daemon"),
+                    {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                     QStringLiteral("--nopidfile"), QStringLiteral("--address=unix:path=") + bus},
+                    own);
+        waitFor([&] { return QFile::exists(bus); }, 10000);
+        startServer(QStringLiteral("pipewire"), {}, own);
+        // The others connect to the graph once it listens.
+        waitFor([&] { return QFile::exists(root() + QStringLiteral("/run/pipewire-0")); }, 10000);
+        startServer(QStringLiteral("wireplumber"), {}, own);
+        startServer(QStringLiteral("pipewire-pulse"), {}, own);
+        const auto pactl = [&](const QStringList& arguments) {
+            return run(environment, QStringLiteral("pactl"), arguments).ok;
+        };
+        QString failed;
+        const bool sinkMade =
+            (answers() || (failed = QStringLiteral("no answer"), false)) &&
+            (pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                    QStringLiteral("sink_name=rec"), QStringLiteral("rate=%1").arg(Rate)}) ||
+             (failed = QStringLiteral("no null sink"), false)) &&
+            waitFor(
+                [&] {
+                    return pactl({QStringLiteral("set-default-sink"), QStringLiteral("rec")}) &&
+                           run(environment, QStringLiteral("pactl"),
+                               {QStringLiteral("get-default-sink")})
+                                   .output.trimmed() == "rec";
+                },
+                10000);
+        if (!sinkMade) {
+            QString errors = failed;
+            for (const auto& part : sound_)
+                errors +=
+                    QLatin1Char('\n') + part->process.program() +
+                    (part->process.state() == QProcess::Running ? QStringLiteral(": ")
+                                                                : QStringLiteral(" ended: ")) +
+                    QString::fromLocal8Bit(part->process.readAllStandardError().trimmed());
+            return QStringLiteral("PipeWire does not start here: ") + errors.right(2000);
+        }
+        return {};
+    }
+
+    Child& startServer(const QString& program, const QStringList& arguments) {
+        return startServer(program, arguments, environment);
+    }
+
+    Child& startServer(const QString& program, const QStringList& arguments,
+                       const QProcessEnvironment& own) {
+        sound_.push_back(std::make_unique<Child>(own));
+        sound_.back()->process.start(program, arguments);
+        return *sound_.back();
+    }
+
+    // Every part of the server runs, and its PulseAudio server answers.
+    bool answers() {
+        const auto stopped = [&] {
+            return std::any_of(sound_.begin(), sound_.end(), [](const auto& part) {
+                return part->process.state() == QProcess::NotRunning;
+            });
+        };
+        return waitFor(
+                   [&] {
+                       return stopped() ||
+                              run(environment, QStringLiteral("pactl"), {QStringLiteral("info")})
+                                  .ok;
+                   },
+                   10000) &&
+               !stopped();
+    }
+
+    Server server_;
     QTemporaryDir dir_;
     std::unique_ptr<Child> display_;
-    std::unique_ptr<Child> sound_;
+    std::vector<std::unique_ptr<Child>> sound_;
 };
 
 } // namespace desk

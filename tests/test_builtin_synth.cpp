@@ -12,6 +12,7 @@
 #include "midi/backends/FluidSynthRenderer.h"
 #endif
 
+#include <QDeadlineTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -436,6 +437,99 @@ private slots:
             qPrintable(
                 QStringLiteral("frame %1, not in %2..%3").arg(frame).arg(earliest).arg(latest)));
         QCOMPARE(renderer.lateMessages(), 0);
+    }
+
+    // The queue from the sending thread to the render thread: in order across
+    // the ring's end, a message dropped exactly when it is full, and never
+    // more taken than the taker has room for.
+    void theQueueKeepsOrderAndReportsFull_data() {
+        QTest::addColumn<int>("pushedPerRound");
+        QTest::addColumn<int>("room");
+        QTest::addColumn<bool>("dropsSome");
+        constexpr int Capacity = static_cast<int>(TimedMessages::Capacity);
+        QTest::newRow("one at a time") << 1 << 1 << false;
+        QTest::newRow("more sent than taken, until full") << 1000 << 300 << true;
+        QTest::newRow("a full queue each round") << Capacity << Capacity << false;
+        QTest::newRow("past full each round") << Capacity + 7 << Capacity << true;
+        QTest::newRow("taken in small bites") << Capacity + 7 << 5 << true;
+    }
+    void theQueueKeepsOrderAndReportsFull() {
+        QFETCH(int, pushedPerRound);
+        QFETCH(int, room);
+        QFETCH(bool, dropsSome);
+        constexpr std::size_t Capacity = TimedMessages::Capacity;
+        auto queue = std::make_unique<TimedMessages>();
+        std::vector<TimedMessage> taken;
+        taken.reserve(static_cast<std::size_t>(room));
+        const std::size_t reserved = taken.capacity();
+        // Three times round the ring and a bit.
+        constexpr std::uint32_t Total = 3 * Capacity + 5;
+        std::uint32_t sent = 0;
+        std::uint32_t next = 0;
+        std::size_t rejected = 0;
+        while (next < Total) {
+            for (int i = 0; i < pushedPerRound && sent < Total; ++i) {
+                const std::size_t waiting = sent - next;
+                QCOMPARE(queue->full(), waiting == Capacity);
+                const bool accepted = queue->push(TimedMessage{sent, -std::int64_t{sent}, sent});
+                QCOMPARE(accepted, waiting < Capacity);
+                if (!accepted) {
+                    ++rejected;
+                    break;
+                }
+                ++sent;
+            }
+            QCOMPARE(queue->empty(), sent == next);
+            taken.clear();
+            queue->takeAll(taken);
+            QCOMPARE(taken.size(), std::min<std::size_t>(sent - next, reserved));
+            QCOMPARE(taken.capacity(), reserved);
+            for (const TimedMessage& message : taken) {
+                QCOMPARE(message.message, next);
+                QCOMPARE(message.sentNs, -std::int64_t{next});
+                QCOMPARE(message.loadTicket, std::uint64_t{next});
+                ++next;
+            }
+        }
+        QVERIFY(queue->empty());
+        QCOMPARE(rejected > 0, dropsSome);
+    }
+
+    // The same queue between two threads, as it runs: nothing lost, doubled,
+    // torn or out of order.
+    void theQueueCrossesThreadsInOrder() {
+        auto queue = std::make_unique<TimedMessages>();
+        constexpr std::uint32_t Total = 300'000;
+        std::atomic<bool> abandoned{false};
+        std::thread sender([&] {
+            for (std::uint32_t n = 0; n < Total && !abandoned.load();)
+                if (queue->push(TimedMessage{n, std::int64_t{n} * 3, std::uint64_t{n} * 5}))
+                    ++n;
+                else
+                    std::this_thread::yield();
+        });
+        std::vector<TimedMessage> taken;
+        taken.reserve(64);
+        std::uint32_t next = 0;
+        std::uint32_t wrong = 0;
+        QDeadlineTimer deadline(60000);
+        while (next < Total && !deadline.hasExpired()) {
+            taken.clear();
+            queue->takeAll(taken);
+            for (const TimedMessage& message : taken) {
+                if (message.message != next || message.sentNs != std::int64_t{next} * 3 ||
+                    message.loadTicket != std::uint64_t{next} * 5)
+                    ++wrong;
+                ++next;
+            }
+            if (taken.empty())
+                std::this_thread::yield();
+        }
+        abandoned.store(true);
+        sender.join();
+        QCOMPARE(next, Total);
+        QCOMPARE(wrong, 0u);
+        QVERIFY(queue->empty());
     }
 
     // Through a driver (ALSA's null device, which takes the frames as fast

@@ -18,6 +18,10 @@ FluidSynthRenderer::FluidSynthRenderer(fluid_synth_t* synth, int rate, SynthWork
 }
 
 void FluidSynthRenderer::send(std::uint32_t message) {
+    // Dropped here, a message asks nothing of the worker either; nobody else
+    // fills the queue meanwhile.
+    if (incoming_.full())
+        return;
     TimedMessage timed{message, steadyNanoseconds(), 0};
     const auto command = synthCommandFor(message);
     if (command && command->kind == SynthCommand::Kind::ProgramChange) {

@@ -29,7 +29,8 @@ public:
 
     FluidSynthRenderer(fluid_synth_t* synth, int rate, SynthWorker& worker);
 
-    // Hands a message over, stamped with the moment; from the sending thread.
+    // Hands a message over, stamped with the moment; from the sending thread,
+    // always the same one (the window's): the queue has one producer.
     void send(std::uint32_t message);
     // The soundfont is in (usable or not); from the worker.
     void setLoaded(bool usable);
@@ -57,7 +58,7 @@ private:
     std::atomic<bool> usable_{false};
     std::atomic<int> late_{0};
 
-    // Render thread only.
+    // Render thread only; `due_` never grows past the queue's capacity.
     std::vector<TimedMessage> due_;
     std::vector<float> left_;
     std::vector<float> right_;

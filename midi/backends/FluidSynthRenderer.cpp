@@ -10,11 +10,18 @@ namespace {
 // Frames rendered in one go at most; longer requests are split.
 constexpr int ChunkFrames = 1024;
 
+bool selectsBank(int controller) {
+    return controller == 0 || controller == 32;
+}
+
 } // namespace
 
 FluidSynthRenderer::FluidSynthRenderer(fluid_synth_t* synth, int rate, SynthWorker& worker)
-    : synth_(synth), worker_(worker), limiter_(rate), left_(ChunkFrames), right_(ChunkFrames) {
+    : synth_(synth), worker_(worker), limiter_(rate), pins_(synth), left_(ChunkFrames),
+      right_(ChunkFrames) {
     due_.reserve(TimedMessages::Capacity);
+    // The loading channel of the percussion channel loads drum kits.
+    fluid_synth_set_channel_type(synth_, 9 + LoadingChannelOffset, CHANNEL_TYPE_DRUM);
 }
 
 void FluidSynthRenderer::send(std::uint32_t message) {
@@ -26,19 +33,45 @@ void FluidSynthRenderer::send(std::uint32_t message) {
     const auto command = synthCommandFor(message);
     if (command && command->kind == SynthCommand::Kind::ProgramChange) {
         // The instrument's samples are read on the worker, into a loading
-        // channel; the change itself, on time, then finds them there.
+        // channel, and pinned; the change itself, on time, then finds them.
         const int channel = command->channel;
         const int program = command->data1;
-        timed.loadTicket = worker_.run([this, channel, program] {
+        const std::uint64_t change = ++changesSent_[static_cast<std::size_t>(channel)];
+        timed.loadTicket = worker_.run(
+            [this, channel, program, change] { prepareChange(channel, program, change); });
+    } else if (command && command->kind == SynthCommand::Kind::ControlChange &&
+               selectsBank(command->data1)) {
+        // The loading channel chooses in the bank that the channel will have.
+        const int channel = command->channel + LoadingChannelOffset;
+        const int controller = command->data1;
+        const int value = command->data2;
+        worker_.run([this, channel, controller, value] {
             std::lock_guard lock(synthGuard_);
             if (usable_.load())
-                fluid_synth_program_change(synth_, channel + LoadingChannelOffset, program);
+                fluid_synth_cc(synth_, channel, controller, value);
         });
     }
     incoming_.push(timed);
 }
 
+void FluidSynthRenderer::prepareChange(int channel, int program, std::uint64_t change) {
+    std::lock_guard lock(synthGuard_);
+    if (!usable_.load())
+        return;
+    const int loading = channel + LoadingChannelOffset;
+    fluid_synth_program_change(synth_, loading, program);
+    for (int played = 0; played < PinnedPresets::Channels; ++played)
+        pins_.played(played, changesPlayed_[static_cast<std::size_t>(played)].load(
+                                 std::memory_order_acquire));
+    pins_.pinChange(channel, change, loading);
+    pins_.release();
+}
+
 void FluidSynthRenderer::setLoaded(bool usable) {
+    if (usable) {
+        std::lock_guard lock(synthGuard_);
+        pins_.pinStartingPresets();
+    }
     usable_.store(usable);
     loaded_.store(true);
 }
@@ -55,7 +88,11 @@ void FluidSynthRenderer::play(const TimedMessage& message) {
         fluid_synth_cc(synth_, command->channel, command->data1, command->data2);
         break;
     case SynthCommand::Kind::ProgramChange:
+        // The instrument is pinned: selecting it reads nothing, and the one
+        // it replaces keeps its samples.
         fluid_synth_program_change(synth_, command->channel, command->data1);
+        changesPlayed_[static_cast<std::size_t>(command->channel)].fetch_add(
+            1, std::memory_order_release);
         break;
     }
 }

@@ -2,9 +2,11 @@
 
 #include "midi/backends/AudioSink.h"
 #include "midi/backends/PeakLimiter.h"
+#include "midi/backends/PinnedPresets.h"
 #include "midi/backends/SynthWorker.h"
 #include "midi/backends/TimedMessages.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -19,7 +21,11 @@
 // Threads: messages come from the sending thread through a queue; slow work
 // (the soundfont, instrument samples) runs on the worker and holds
 // `synthGuard` meanwhile. The render thread never waits for it: it keeps
-// rendering the voices it has and plays messages once the worker is out.
+// rendering the voices it has and plays messages once the worker is out. It
+// reads no file and allocates and frees nothing; the only locks it takes are
+// that one, when it is free, and FluidSynth's own, which nobody holds but the
+// holder of that one. The instruments that its program changes select and let
+// go are held in memory by the worker (see PinnedPresets).
 class FluidSynthRenderer : public AudioSource {
 public:
     // Channels 16..31 of the synthesiser load the instrument that channel
@@ -32,7 +38,7 @@ public:
     // Hands a message over, stamped with the moment; from the sending thread,
     // always the same one (the window's): the queue has one producer.
     void send(std::uint32_t message);
-    // The soundfont is in (usable or not); from the worker.
+    // The soundfont is in (usable or not); from the worker, or before any job.
     void setLoaded(bool usable);
     bool loaded() const { return loaded_.load(); }
     bool usable() const { return usable_.load(); }
@@ -46,6 +52,8 @@ public:
     int lateMessages() const { return late_.load(); }
 
 private:
+    // On the worker, for a program change handed over.
+    void prepareChange(int channel, int program, std::uint64_t change);
     void play(const TimedMessage& message);
     void renderFrames(float* stereo, int frames);
 
@@ -57,6 +65,13 @@ private:
     std::atomic<bool> loaded_{false};
     std::atomic<bool> usable_{false};
     std::atomic<int> late_{0};
+
+    // Program changes per channel handed over (sending thread only) and played
+    // (written by the render thread, read by the worker).
+    std::array<std::uint64_t, PinnedPresets::Channels> changesSent_{};
+    std::array<std::atomic<std::uint64_t>, PinnedPresets::Channels> changesPlayed_{};
+    // Worker only.
+    PinnedPresets pins_;
 
     // Render thread only; `due_` never grows past the queue's capacity.
     std::vector<TimedMessage> due_;

@@ -50,6 +50,9 @@ public:
 
     // Messages played later than their time, since the start.
     int lateMessages() const { return late_.load(); }
+    // What the limiter has done; read where the sound is rendered, or while
+    // none is.
+    const PeakLimiter::Figures& limiterFigures() const { return limiter_.figures(); }
 
 private:
     // On the worker, for a program change handed over.

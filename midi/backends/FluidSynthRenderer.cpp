@@ -104,12 +104,12 @@ void FluidSynthRenderer::renderFrames(float* stereo, int frames) {
         std::fill_n(right_.data(), chunk, 0.0f);
         // Reverb and chorus go into the same two buffers as the dry voices.
         float* planar[] = {left_.data(), right_.data()};
-        if (fluid_synth_process(synth_, chunk, 2, planar, 2, planar) == FLUID_OK) {
-            limiter_.process(planar, 2, chunk);
-        } else {
+        if (fluid_synth_process(synth_, chunk, 2, planar, 2, planar) != FLUID_OK) {
             std::fill_n(left_.data(), chunk, 0.0f);
             std::fill_n(right_.data(), chunk, 0.0f);
         }
+        // Silence too goes through: it carries the look-ahead's sound out.
+        limiter_.process(planar, 2, chunk);
         for (int i = 0; i < chunk; ++i) {
             stereo[2 * i] = left_[static_cast<std::size_t>(i)];
             stereo[2 * i + 1] = right_[static_cast<std::size_t>(i)];
@@ -152,9 +152,11 @@ bool FluidSynthRenderer::renderAudio(float* stereo, int frames, const RenderTimi
             } else {
                 int at = 0;
                 if (!timing.immediate) {
+                    // The limiter lets the sound out its look-ahead later.
                     const double offset = static_cast<double>(message.sentNs + timing.delayNs -
                                                               timing.firstFrameHeardNs) *
-                                          framesPerNs;
+                                              framesPerNs -
+                                          limiter_.lookaheadFrames();
                     at = static_cast<int>(std::clamp(std::floor(offset), -1.0, 1e9));
                 }
                 if (at <= done) {

@@ -16,7 +16,9 @@
 
 // Makes the built-in synthesiser's sound: plays each message at the frame
 // that its hand-off time maps to (the hand-off plus a constant delay), splitting
-// the rendering at every message, then limits the peaks.
+// the rendering at every message, then limits the peaks. The limiter lets the
+// sound out a little later than it comes in: messages are played that much
+// earlier, so that they are still heard at their frame.
 //
 // Threads: messages come from the sending thread through a queue; slow work
 // (the soundfont, instrument samples) runs on the worker and holds

@@ -37,6 +37,7 @@ clavitone_backend(FLUIDSYNTH PKG fluidsynth
     SOURCES FluidSynthOutput.cpp FluidSynthOutput.h FluidHandles.h
             FluidSynthRenderer.cpp FluidSynthRenderer.h
             FluidSynthDriverSink.cpp FluidSynthDriverSink.h AudioSink.h RestTimer.h
+            PinnedPresets.cpp PinnedPresets.h
             SynthWorker.cpp SynthWorker.h TimedMessages.cpp TimedMessages.h)
 # The built-in synthesiser's own PulseAudio (or PipeWire) stream; without it the
 # synthesiser plays through FluidSynth's drivers alone. Its render thread asks

@@ -12,6 +12,7 @@
 #include "midi/backends/FluidSynthRenderer.h"
 #endif
 
+#include <QDeadlineTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,6 +20,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <numbers>
@@ -48,7 +50,8 @@ std::uint32_t programChange(int channel, int program) {
 }
 
 // A synthesiser with the GM soundfont in and a renderer for it; `configure`
-// adds settings before the synthesiser is made.
+// adds settings before the synthesiser is made, `prepare` works on the
+// synthesiser before the soundfont is read.
 struct RendererRig {
     static constexpr int Rate = 44100;
     FluidSettings settings{new_fluid_settings()};
@@ -57,12 +60,15 @@ struct RendererRig {
     std::unique_ptr<FluidSynthRenderer> renderer;
     bool soundfontIn = false;
 
-    explicit RendererRig(const std::function<void(fluid_settings_t*)>& configure = {}) {
+    explicit RendererRig(const std::function<void(fluid_settings_t*)>& configure = {},
+                         const std::function<void(fluid_synth_t*)>& prepare = {}) {
         fluid_settings_setint(settings.get(), "synth.midi-channels",
                               FluidSynthRenderer::SynthChannels);
         if (configure)
             configure(settings.get());
         synth.reset(new_fluid_synth(settings.get()));
+        if (prepare)
+            prepare(synth.get());
         soundfontIn =
             fluid_synth_sfload(synth.get(),
                                firstReadableFile(generalMidiSoundfontCandidates("")).c_str(),
@@ -70,7 +76,53 @@ struct RendererRig {
         renderer = std::make_unique<FluidSynthRenderer>(synth.get(), Rate, worker);
         renderer->setLoaded(true);
     }
+    // The worker's jobs use the renderer: it ends first.
+    ~RendererRig() { worker.stop(); }
+    RendererRig(const RendererRig&) = delete;
+    RendererRig& operator=(const RendererRig&) = delete;
+
+    // Waits until the worker has done every job given so far.
+    void workerDone() {
+        worker.waitFor(worker.run([] {}));
+    }
 };
+
+// The soundfont read through files counted per thread: FluidSynth opens the
+// file whenever it reads an instrument's samples.
+thread_local int soundfontOpensHere = 0;
+std::atomic<int> soundfontOpens{0};
+
+void countSoundfontOpens(fluid_synth_t* synth) {
+    fluid_settings_t* settings = fluid_synth_get_settings(synth);
+    fluid_sfloader_t* loader = new_fluid_defsfloader(settings);
+    fluid_sfloader_set_callbacks(
+        loader,
+        [](const char* name) -> void* {
+            ++soundfontOpensHere;
+            ++soundfontOpens;
+            return std::fopen(name, "rb");
+        },
+        [](void* buffer, fluid_long_long_t count, void* file) {
+            const auto bytes = static_cast<std::size_t>(count);
+            return std::fread(buffer, 1, bytes, static_cast<FILE*>(file)) == bytes ? FLUID_OK
+                                                                                   : FLUID_FAILED;
+        },
+        [](void* file, fluid_long_long_t offset, int origin) {
+            return fseeko(static_cast<FILE*>(file), static_cast<off_t>(offset), origin) == 0
+                       ? FLUID_OK
+                       : FLUID_FAILED;
+        },
+        [](void* file) { return static_cast<fluid_long_long_t>(ftello(static_cast<FILE*>(file))); },
+        [](void* file) {
+            return std::fclose(static_cast<FILE*>(file)) == 0 ? FLUID_OK : FLUID_FAILED;
+        });
+    // The synthesiser owns it now, and tries it before its own.
+    fluid_synth_add_sfloader(synth, loader);
+}
+
+void loadSamplesOnDemand(fluid_settings_t* settings) {
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+}
 
 double frequencyOf(int note) {
     return 440.0 * std::pow(2.0, (note - 69) / 12.0);
@@ -436,6 +488,172 @@ private slots:
             qPrintable(
                 QStringLiteral("frame %1, not in %2..%3").arg(frame).arg(earliest).arg(latest)));
         QCOMPARE(renderer.lateMessages(), 0);
+    }
+
+    // The queue from the sending thread to the render thread: in order across
+    // the ring's end, a message dropped exactly when it is full, and never
+    // more taken than the taker has room for.
+    void theQueueKeepsOrderAndReportsFull_data() {
+        QTest::addColumn<int>("pushedPerRound");
+        QTest::addColumn<int>("room");
+        QTest::addColumn<bool>("dropsSome");
+        constexpr int Capacity = static_cast<int>(TimedMessages::Capacity);
+        QTest::newRow("one at a time") << 1 << 1 << false;
+        QTest::newRow("more sent than taken, until full") << 1000 << 300 << true;
+        QTest::newRow("a full queue each round") << Capacity << Capacity << false;
+        QTest::newRow("past full each round") << Capacity + 7 << Capacity << true;
+        QTest::newRow("taken in small bites") << Capacity + 7 << 5 << true;
+    }
+    void theQueueKeepsOrderAndReportsFull() {
+        QFETCH(int, pushedPerRound);
+        QFETCH(int, room);
+        QFETCH(bool, dropsSome);
+        constexpr std::size_t Capacity = TimedMessages::Capacity;
+        auto queue = std::make_unique<TimedMessages>();
+        std::vector<TimedMessage> taken;
+        taken.reserve(static_cast<std::size_t>(room));
+        const std::size_t reserved = taken.capacity();
+        // Three times round the ring and a bit.
+        constexpr std::uint32_t Total = 3 * Capacity + 5;
+        std::uint32_t sent = 0;
+        std::uint32_t next = 0;
+        std::size_t rejected = 0;
+        while (next < Total) {
+            for (int i = 0; i < pushedPerRound && sent < Total; ++i) {
+                const std::size_t waiting = sent - next;
+                QCOMPARE(queue->full(), waiting == Capacity);
+                const bool accepted = queue->push(TimedMessage{sent, -std::int64_t{sent}, sent});
+                QCOMPARE(accepted, waiting < Capacity);
+                if (!accepted) {
+                    ++rejected;
+                    break;
+                }
+                ++sent;
+            }
+            QCOMPARE(queue->empty(), sent == next);
+            taken.clear();
+            queue->takeAll(taken);
+            QCOMPARE(taken.size(), std::min<std::size_t>(sent - next, reserved));
+            QCOMPARE(taken.capacity(), reserved);
+            for (const TimedMessage& message : taken) {
+                QCOMPARE(message.message, next);
+                QCOMPARE(message.sentNs, -std::int64_t{next});
+                QCOMPARE(message.loadTicket, std::uint64_t{next});
+                ++next;
+            }
+        }
+        QVERIFY(queue->empty());
+        QCOMPARE(rejected > 0, dropsSome);
+    }
+
+    // The same queue between two threads, as it runs: nothing lost, doubled,
+    // torn or out of order.
+    void theQueueCrossesThreadsInOrder() {
+        auto queue = std::make_unique<TimedMessages>();
+        constexpr std::uint32_t Total = 300'000;
+        std::atomic<bool> abandoned{false};
+        std::thread sender([&] {
+            for (std::uint32_t n = 0; n < Total && !abandoned.load();)
+                if (queue->push(TimedMessage{n, std::int64_t{n} * 3, std::uint64_t{n} * 5}))
+                    ++n;
+                else
+                    std::this_thread::yield();
+        });
+        std::vector<TimedMessage> taken;
+        taken.reserve(64);
+        std::uint32_t next = 0;
+        std::uint32_t wrong = 0;
+        QDeadlineTimer deadline(60000);
+        while (next < Total && !deadline.hasExpired()) {
+            taken.clear();
+            queue->takeAll(taken);
+            for (const TimedMessage& message : taken) {
+                if (message.message != next || message.sentNs != std::int64_t{next} * 3 ||
+                    message.loadTicket != std::uint64_t{next} * 5)
+                    ++wrong;
+                ++next;
+            }
+            if (taken.empty())
+                std::this_thread::yield();
+        }
+        abandoned.store(true);
+        sender.join();
+        QCOMPARE(next, Total);
+        QCOMPARE(wrong, 0u);
+        QVERIFY(queue->empty());
+    }
+
+    // Program changes handed over in quick succession: the worker has read
+    // them all (and moved its loading channel on) before the render thread
+    // plays the first, and yet the render thread reads nothing itself.
+    void programChangesReadNothingOnTheRenderThread_data() {
+        QTest::addColumn<QList<quint32>>("messages");
+        QTest::newRow("two instruments on one channel") << QList<quint32>{
+            programChange(0, 19), noteOn(0, 60, 100), programChange(0, 40), noteOn(0, 64, 100)};
+        QTest::newRow("two drum kits") << QList<quint32>{programChange(9, 16), noteOn(9, 38, 100),
+                                                         programChange(9, 25), noteOn(9, 42, 100)};
+        QTest::newRow("back to the first instrument")
+            << QList<quint32>{programChange(0, 19), noteOn(0, 60, 100), programChange(0, 40),
+                              programChange(0, 19), noteOn(0, 67, 100)};
+        QTest::newRow("two channels, two changes each") << QList<quint32>{
+            programChange(0, 19), programChange(1, 40), noteOn(0, 60, 100), noteOn(1, 64, 100),
+            programChange(0, 56), programChange(1, 73), noteOn(0, 62, 100), noteOn(1, 66, 100)};
+    }
+    void programChangesReadNothingOnTheRenderThread() {
+        QFETCH(QList<quint32>, messages);
+        RendererRig rig(loadSamplesOnDemand, countSoundfontOpens);
+        QVERIFY(rig.soundfontIn);
+        const int readsBefore = soundfontOpens.load();
+        for (quint32 message : messages)
+            rig.renderer->send(message);
+        rig.workerDone();
+        QVERIFY2(soundfontOpens.load() > readsBefore, "the worker read no instrument");
+
+        // The test's thread renders: it is the render thread.
+        const int readsHere = soundfontOpensHere;
+        RenderTiming timing;
+        timing.rate = RendererRig::Rate;
+        timing.immediate = true;
+        std::vector<float> sound(static_cast<std::size_t>(RendererRig::Rate / 4) * 2);
+        rig.renderer->renderAudio(sound.data(), RendererRig::Rate / 4, timing);
+        QCOMPARE(soundfontOpensHere, readsHere);
+        QVERIFY(peakOf(sound) > 0.01);
+    }
+
+    // An instrument that no channel has any more, with no change to it on its
+    // way and no note of it sounding, is let go: chosen again, it is read
+    // again. One with a note still sounding is kept.
+    void anInstrumentNoLongerHeldIsLetGo_data() {
+        QTest::addColumn<bool>("noteSounds");
+        QTest::addColumn<bool>("readAgain");
+        QTest::newRow("nothing of it sounds") << false << true;
+        QTest::newRow("its note sounds on") << true << false;
+    }
+    void anInstrumentNoLongerHeldIsLetGo() {
+        QFETCH(bool, noteSounds);
+        QFETCH(bool, readAgain);
+        RendererRig rig(loadSamplesOnDemand, countSoundfontOpens);
+        QVERIFY(rig.soundfontIn);
+        RenderTiming timing;
+        timing.rate = RendererRig::Rate;
+        timing.immediate = true;
+        std::vector<float> sound(2 * 64);
+        // Each message is played before the next is handed over.
+        const auto play = [&](std::uint32_t message) {
+            rig.renderer->send(message);
+            rig.workerDone();
+            rig.renderer->renderAudio(sound.data(), 64, timing);
+        };
+        // The church organ: a note of it sounds until it is stopped.
+        play(programChange(0, 19));
+        if (noteSounds)
+            play(noteOn(0, 60, 100));
+        play(programChange(0, 40));
+        // The worker looks again: the organ is on no channel.
+        play(programChange(0, 0));
+        const int reads = soundfontOpens.load();
+        play(programChange(0, 19));
+        QCOMPARE(soundfontOpens.load() > reads, readAgain);
     }
 
     // Through a driver (ALSA's null device, which takes the frames as fast

@@ -172,9 +172,6 @@ MidiHandle FluidSynthOutput::open() {
     double rate = 0.0;
     fluid_settings_getnum(engine->settings.get(), "synth.sample-rate", &rate);
     engine->sampleRate = static_cast<int>(rate);
-    // The loading channel of the percussion channel loads drum kits.
-    fluid_synth_set_channel_type(engine->synth.get(), 9 + FluidSynthRenderer::LoadingChannelOffset,
-                                 CHANNEL_TYPE_DRUM);
     engine->renderer = std::make_unique<FluidSynthRenderer>(engine->synth.get(), engine->sampleRate,
                                                             engine->worker);
 

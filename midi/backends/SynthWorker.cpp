@@ -32,7 +32,7 @@ std::uint64_t SynthWorker::run(std::function<void()> job) {
             lock.unlock();
             job();
             lock.lock();
-            completed_ = ticket;
+            completed_.store(ticket, std::memory_order_release);
             changed_.notify_all();
             return ticket;
         }
@@ -42,14 +42,9 @@ std::uint64_t SynthWorker::run(std::function<void()> job) {
     return ticket;
 }
 
-bool SynthWorker::done(std::uint64_t ticket) const {
-    std::lock_guard lock(mutex_);
-    return completed_ >= ticket;
-}
-
 void SynthWorker::waitFor(std::uint64_t ticket) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return completed_ >= ticket || stopping_; });
+    changed_.wait(lock, [&] { return done(ticket) || stopping_; });
 }
 
 void SynthWorker::serve() {
@@ -64,7 +59,7 @@ void SynthWorker::serve() {
         lock.unlock();
         job();
         lock.lock();
-        ++completed_;
+        completed_.fetch_add(1, std::memory_order_release);
         changed_.notify_all();
     }
 }

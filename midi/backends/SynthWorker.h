@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -21,7 +22,11 @@ public:
     // Queues a job and returns its ticket. Without a thread to spare the job
     // runs here and now.
     std::uint64_t run(std::function<void()> job);
-    bool done(std::uint64_t ticket) const;
+    // Takes no lock, so that the render thread may ask: what the job with
+    // `ticket` did is visible to the caller once this is true.
+    bool done(std::uint64_t ticket) const {
+        return completed_.load(std::memory_order_acquire) >= ticket;
+    }
     // Waits until the job with `ticket` and all before it are done.
     void waitFor(std::uint64_t ticket);
     // Finishes the job under way, drops the rest and ends the thread.
@@ -30,11 +35,12 @@ public:
 private:
     void serve();
 
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<std::function<void()>> jobs_;
     std::uint64_t issued_ = 0;
-    std::uint64_t completed_ = 0;
+    // Written under `mutex_`, so that waitFor() misses no change; read without.
+    std::atomic<std::uint64_t> completed_{0};
     bool stopping_ = false;
     std::thread thread_;
 };

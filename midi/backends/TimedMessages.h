@@ -1,8 +1,9 @@
 #pragma once
 
+#include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <vector>
 
 // Nanoseconds on the steady clock.
@@ -17,19 +18,28 @@ struct TimedMessage {
 };
 
 // Messages on their way from the sending thread to the render thread, in the
-// order they were sent. Never blocks either side for longer than a copy.
+// order they were sent: a ring of fixed size with one producer (the thread that
+// sends, the window's) and one consumer (the render thread). Neither side locks,
+// allocates or frees; each waits for nothing but a copy.
 class TimedMessages {
 public:
+    // A power of two, so that the counters wrap around with the ring.
     static constexpr std::size_t Capacity = 4096;
+    static_assert((Capacity & (Capacity - 1)) == 0);
 
-    // False when full: the message is dropped.
+    // From the producer. False when full: the message is dropped.
     bool push(const TimedMessage& message);
-    // Appends everything waiting to `into`.
+    // From the producer: the next push would be dropped.
+    bool full() const;
+    // From the consumer: appends what is waiting to `into`, oldest first, as
+    // far as its capacity goes; `into` never grows, the rest waits here.
     void takeAll(std::vector<TimedMessage>& into);
-    bool empty() const { return count_.load() == 0; }
+    // From any thread; a snapshot.
+    bool empty() const;
 
 private:
-    std::mutex mutex_;
-    std::vector<TimedMessage> waiting_;
-    std::atomic<std::size_t> count_{0};
+    std::array<TimedMessage, Capacity> slots_{};
+    // Messages ever pushed and ever taken; each written by one side only.
+    alignas(64) std::atomic<std::size_t> pushed_{0};
+    alignas(64) std::atomic<std::size_t> taken_{0};
 };

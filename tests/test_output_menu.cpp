@@ -224,6 +224,24 @@ private slots:
         }
     }
 
+    // The built-in synthesiser that takes over from a lost port is given the
+    // channel's own pan, not the start-up's.
+    void aLostPortHandsOnThePan() {
+        Fixture f;
+        Form1Layout& ui = f.window().ui();
+        ui.HScrollPan->setFocus();
+        QTest::keyClick(ui.HScrollPan, Qt::Key_Right); // pan 65
+        f.choose(Synth);
+        f.t.midi->clear();
+        f.t.ports->recorder(Synth)->loseDevice();
+
+        f.window().keyPressed(u'b');
+        QTRY_COMPARE_WITH_TIMEOUT(f.t.midi->packedMessages().size(), std::size_t{3}, 5000);
+        QCOMPARE(f.t.midi->packedMessages(),
+                 (std::vector<std::uint32_t>{message(0xCD, 0, 0), message(0xBD, 10, 65),
+                                             message(0x9D, 25, 100)}));
+    }
+
     void choosingTheOutputInUseChangesNothing() {
         Fixture f;
         f.choose(BuiltIn);

@@ -8,12 +8,13 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QThread>
+
+#include <optional>
 
 namespace {
 
@@ -41,19 +42,17 @@ constexpr qint64 MaxSettingsFileSize = 1024 * 1024;
 // The file's bytes, or nothing when there is no file. Anything else at the
 // path, a file that cannot be read and a file over the limit fail.
 std::optional<QByteArray> readSettingsFile(const QString& path) {
-    QFile file;
-    switch (openRegularFile(file, path)) {
-    case FileOpening::Missing:
+    FileContent content = readRegularFile(path, MaxSettingsFileSize);
+    switch (content.outcome) {
+    case FileReading::Missing:
         return std::nullopt;
-    case FileOpening::Refused:
+    case FileReading::Refused:
+    case FileReading::TooLarge:
         throw Failure::pathFileAccessError();
-    case FileOpening::Opened:
+    case FileReading::Read:
         break;
     }
-    std::optional<QByteArray> content = readAtMost(file, MaxSettingsFileSize);
-    if (!content || content->size() > MaxSettingsFileSize)
-        throw Failure::pathFileAccessError();
-    return content;
+    return std::move(content.bytes);
 }
 
 QString readIniFile(const QString& path, const QString& section, const QString& key,

@@ -6,12 +6,17 @@
 #include "shell/Failure.h"
 #include "shell/MessageBoxes.h"
 #include "shell/ProgramFolder.h"
-#include "shell/QSettingsStore.h"
 #include "shell/RandomSource.h"
 #include "shell/UrlOpener.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+
+#ifdef Q_OS_WIN
+#include "shell/RegistryStore.h"
+#else
+#include "shell/IniFileStore.h"
+#endif
 
 #include <cstring>
 #include <random>
@@ -51,7 +56,13 @@ Services desktopServices() {
     services.noticeBox = std::make_unique<MessageBoxNotice>();
     services.midiOut = createDefaultMidiOut();
     services.midiPorts = createSystemMidiPorts();
-    services.settings = std::make_unique<QSettingsStore>();
+    // The settings where the platform keeps a user's: the registry on Windows,
+    // an INI file in the configuration folder elsewhere.
+#ifdef Q_OS_WIN
+    services.settings = std::make_unique<RegistryStore>();
+#else
+    services.settings = std::make_unique<IniFileStore>();
+#endif
     services.programFolder = programFolder();
     services.endProgram = [] { QCoreApplication::exit(0); };
     return services;

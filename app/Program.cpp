@@ -5,6 +5,7 @@
 #include "keyboard/NoteKeys.h"
 #include "keyboard/OutputMenu.h"
 #include "keyboard/SettingBar.h"
+#include "keyboard/SettingBars.h"
 #include "keyboard/SettingsPanel.h"
 #include "keyboard/WindowPointer.h"
 #include "midi/MidiPort.h"
@@ -60,16 +61,11 @@ void Program::wire() {
     wireWindowPointer(*window, customPointer_);
 
     Form1Layout& ui = window->ui();
-    const std::pair<SettingBar*, void (SettingsPanel::*)()> bars[] = {
-        {ui.HScrollMIDIChannel, &SettingsPanel::HScrollMIDIChannel_Click},
-        {ui.HScrollVolume, &SettingsPanel::HScrollVolume_Click},
-        {ui.HScrollOctave, &SettingsPanel::HScrollOctave_Click},
-        {ui.HScrollPatch, &SettingsPanel::HScrollPatch_Click},
-        {ui.HScrollPan, &SettingsPanel::HScrollPan_Click},
-    };
-    for (const auto& [bar, handler] : bars) {
-        QObject::connect(bar, &SettingBar::userChanged, window,
-                         live([this, handler = handler](int) { (panel_.get()->*handler)(); }));
+    for (const SettingBarRow& row : SettingBars) {
+        SettingBar* bar = ui.*row.bar;
+        QObject::connect(
+            bar, &SettingBar::userChanged, window,
+            live([this, handler = row.userChanged](int) { (panel_.get()->*handler)(); }));
         // After the bar's own procedure, which may have changed the notes.
         QObject::connect(bar, &SettingBar::valueChanged, window,
                          [this] { accessibleNames_->refresh(); });

@@ -5,30 +5,10 @@
 #include "shell/SkinEngine.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 
-#ifdef Q_OS_WIN
-#include <qt_windows.h>
-#endif
-
 namespace {
-
-// Whether the lookup of skin files finds `path`: ordinary files only, no
-// folders and, on Windows, no hidden or system files.
-bool isSkinFile(const QString& path) {
-    if (!isRegularFile(path))
-        return false;
-#ifdef Q_OS_WIN
-    if (QFileInfo(path).isHidden())
-        return false;
-    const DWORD attributes = GetFileAttributesW(reinterpret_cast<LPCWSTR>(path.utf16()));
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM))
-        return false;
-#endif
-    return true;
-}
 
 void paintBackground(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -45,7 +25,7 @@ QColor buttonFaceColour() {
 
 void ApplySkin(Form1& window, const QString& programFolder) {
     const QString path = programFolder + QStringLiteral("/x/o.cjs");
-    if (!isSkinFile(path))
+    if (!isVisibleRegularFile(path))
         return;
 
     const QColor face = buttonFaceColour();

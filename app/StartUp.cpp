@@ -3,6 +3,7 @@
 #include "app/Skin.h"
 #include "keyboard/MainWindow.h"
 #include "keyboard/SettingBar.h"
+#include "keyboard/SettingBars.h"
 #include "midi/MidiPort.h"
 #include "midi/PatchNames.h"
 #include "shell/AppIcon.h"
@@ -16,23 +17,22 @@
 
 #include <QPushButton>
 
+#include <algorithm>
+#include <array>
+#include <iterator>
+
 namespace {
 
 // The bars restored from the settings store, in the order they are read.
-struct StoredBar {
-    SettingBar* Form1Layout::*bar;
-    const char* key;
-    int defaultValue;
-    int line;
-};
-
-const StoredBar StoredBars[] = {
-    {&Form1Layout::HScrollMIDIChannel, "Channel", 13, 168},
-    {&Form1Layout::HScrollPatch, "Patch", 0, 170},
-    {&Form1Layout::HScrollVolume, "Volume", 50, 172},
-    {&Form1Layout::HScrollPan, "Pan", 64, 174},
-    {&Form1Layout::HScrollOctave, "Octave", 2, 176},
-};
+std::array<const SettingBarRow*, Form1Layout::BarCount> storedBarsInReadingOrder() {
+    std::array<const SettingBarRow*, Form1Layout::BarCount> rows{};
+    std::transform(std::begin(SettingBars), std::end(SettingBars), rows.begin(),
+                   [](const SettingBarRow& row) { return &row; });
+    std::sort(rows.begin(), rows.end(), [](const SettingBarRow* a, const SettingBarRow* b) {
+        return a->startUpLine < b->startUpLine;
+    });
+    return rows;
+}
 
 } // namespace
 
@@ -80,20 +80,20 @@ void Program::Form_Load() {
     // one report, at the first read; the bars after it take their defaults, as
     // from an empty store. A bad entry is a fault of its own and reported each.
     bool storeUnreadable = false;
-    for (const StoredBar& stored : StoredBars) {
-        trap.step(stored.line, [&] {
-            QString text = QString::number(stored.defaultValue);
+    for (const SettingBarRow* stored : storedBarsInReadingOrder()) {
+        trap.step(stored->startUpLine, [&] {
+            QString text = QString::number(stored->storedDefault);
             if (!storeUnreadable) {
                 try {
                     text = services.settings->GetSetting(
                         QLatin1String(SettingsAppName), QLatin1String(SettingsSection),
-                        QLatin1String(stored.key), stored.defaultValue);
+                        QLatin1String(stored->key), stored->storedDefault);
                 } catch (...) {
                     storeUnreadable = true;
                     throw;
                 }
             }
-            (ui.*stored.bar)->assignValue(ToInteger(text));
+            (ui.*stored->bar)->assignValue(ToInteger(text));
         });
     }
 }

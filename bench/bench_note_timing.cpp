@@ -10,9 +10,9 @@
 #include "keyboard/MainWindow.h"
 #include "shell/Clock.h"
 #include "shell/ErrorReport.h"
+#include "shell/IniFileStore.h"
 #include "shell/NoticeBox.h"
 #include "shell/Pause.h"
-#include "shell/QSettingsStore.h"
 #include "shell/RandomSource.h"
 #include "shell/UrlOpener.h"
 #include "support/RecorderOutput.h"
@@ -92,7 +92,7 @@ int main(int argc, char* argv[]) {
     auto recorder = std::make_unique<RecorderOutput>();
     RecorderOutput* midi = recorder.get();
     services.midiOut = std::move(recorder);
-    services.settings = std::make_unique<QSettingsStore>(settings.path());
+    services.settings = std::make_unique<IniFileStore>(settings.path());
     services.programFolder = settings.path();
     services.endProgram = [] {};
     Program program(std::move(services));

@@ -15,14 +15,8 @@ if(TARGET Qt6::QWindowsVistaStylePlugin)
 endif()
 
 # The compiler's own runtime libraries, wherever this MinGW keeps them.
-foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
-    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
-        OUTPUT_VARIABLE runtime_path OUTPUT_STRIP_TRAILING_WHITESPACE)
-    if(NOT IS_ABSOLUTE "${runtime_path}" OR NOT EXISTS "${runtime_path}")
-        message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not know where ${runtime} is")
-    endif()
-    install(FILES ${runtime_path} DESTINATION ${CLAVITONE_PACKAGE_DIR})
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/MingwRuntime.cmake)
+install(FILES ${CLAVITONE_MINGW_RUNTIME_PATHS} DESTINATION ${CLAVITONE_PACKAGE_DIR})
 
 install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/skins DESTINATION ${CLAVITONE_PACKAGE_DIR})
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/resources/windows/README.txt

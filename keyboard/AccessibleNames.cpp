@@ -2,6 +2,7 @@
 
 #include "keyboard/Form1Layout.h"
 #include "keyboard/SettingBar.h"
+#include "keyboard/SettingBars.h"
 #include "midi/MidiState.h"
 
 #include <QAccessible>
@@ -31,12 +32,8 @@ void rename(QWidget* control, const QString& name) {
 } // namespace
 
 AccessibleNames::AccessibleNames(Form1Layout& ui, const MidiState& state) : ui_(ui), state_(state) {
-    ui_.HScrollMIDIChannel->setAccessibleDescription(QStringLiteral("MIDI channel, 1 to 16"));
-    ui_.HScrollVolume->setAccessibleDescription(QStringLiteral("Loudness of the notes, 0 to 100"));
-    ui_.HScrollOctave->setAccessibleDescription(QStringLiteral("Octave of the note keys, 0 to 4"));
-    ui_.HScrollPatch->setAccessibleDescription(QStringLiteral("General MIDI instrument, 0 to 127"));
-    ui_.HScrollPan->setAccessibleDescription(
-        QStringLiteral("Stereo position, 0 left, 64 centre, 127 right"));
+    for (const SettingBarRow& row : SettingBars)
+        (ui_.*row.bar)->setAccessibleDescription(QLatin1String(row.description));
     for (int index = 0; index < Form1Layout::QuestionButton; ++index)
         ui_.PushButton1[static_cast<std::size_t>(index)]->setAccessibleDescription(
             QStringLiteral("Letter key %1").arg(QChar(u'A' + index)));

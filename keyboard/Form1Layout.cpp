@@ -1,33 +1,18 @@
 #include "keyboard/Form1Layout.h"
 
 #include "keyboard/SettingBar.h"
+#include "keyboard/SettingBars.h"
 #include "keyboard/Twips.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
+#include <iterator>
+
 namespace {
 
 const QColor White(255, 255, 255);
-
-struct BarSpec {
-    SettingBar* Form1Layout::*bar;
-    TwipsRect rect;
-    int minimum;
-    int maximum;
-    int pageStep; // the stored step of 10 is the bars' page step
-    int value;
-};
-
-// In creation order.
-const BarSpec Bars[] = {
-    {&Form1Layout::HScrollPan, {1395, 2160, 2355, 285}, 0, 127, 10, 0},
-    {&Form1Layout::HScrollPatch, {1395, 1485, 2355, 285}, 0, 127, 10, 0},
-    {&Form1Layout::HScrollOctave, {1395, 1080, 2355, 285}, 0, 4, 1, 2},
-    {&Form1Layout::HScrollVolume, {1395, 675, 2355, 285}, 0, 100, 10, 100},
-    {&Form1Layout::HScrollMIDIChannel, {1395, 270, 2355, 285}, 0, 15, 1, 13},
-};
 
 struct LabelSpec {
     QLabel* Form1Layout::*label;
@@ -96,17 +81,14 @@ Form1Layout Form1Layout::create(QWidget* window) {
     ui.Frame1->setFocusPolicy(Qt::NoFocus);
     paintWhite(ui.Frame1);
 
-    for (const BarSpec& design : Bars) {
-        auto* bar = new SettingBar(design.minimum, design.maximum, design.pageStep, design.value,
-                                   ui.Frame1);
-        bar->setGeometry(design.rect.toPixels());
-        ui.*design.bar = bar;
+    // Made from the bottom up.
+    for (auto design = std::rbegin(SettingBars); design != std::rend(SettingBars); ++design) {
+        auto* bar = new SettingBar(design->minimum, design->maximum, design->pageStep,
+                                   design->value, ui.Frame1);
+        bar->setGeometry(design->rect().toPixels());
+        bar->setObjectName(QLatin1String(design->objectName));
+        ui.*design->bar = bar;
     }
-    ui.HScrollPan->setObjectName(QStringLiteral("HScrollPan"));
-    ui.HScrollPatch->setObjectName(QStringLiteral("HScrollPatch"));
-    ui.HScrollOctave->setObjectName(QStringLiteral("HScrollOctave"));
-    ui.HScrollVolume->setObjectName(QStringLiteral("HScrollVolume"));
-    ui.HScrollMIDIChannel->setObjectName(QStringLiteral("HScrollMIDIChannel"));
 
     for (const LabelSpec& design : Labels) {
         auto* label = new QLabel(ui.Frame1);
@@ -145,10 +127,12 @@ std::array<QLabel*, 10> Form1Layout::labels() const {
             lblChannel, Label4,   Label3,    Label2,    Label1};
 }
 
-std::array<QWidget*, 5 + Form1Layout::NoteButtonCount> Form1Layout::tabOrder() const {
-    std::array<QWidget*, 5 + NoteButtonCount> order{HScrollMIDIChannel, HScrollVolume,
-                                                    HScrollOctave, HScrollPatch, HScrollPan};
+std::array<QWidget*, Form1Layout::BarCount + Form1Layout::NoteButtonCount>
+Form1Layout::tabOrder() const {
+    std::array<QWidget*, BarCount + NoteButtonCount> order{};
+    for (std::size_t i = 0; i < std::size(SettingBars); ++i)
+        order[i] = this->*SettingBars[i].bar;
     for (std::size_t i = 0; i < PushButton1.size(); ++i)
-        order[5 + i] = PushButton1[i];
+        order[BarCount + i] = PushButton1[i];
     return order;
 }

@@ -12,6 +12,7 @@ class SettingBar;
 
 // The controls of the main window, named as the rest of the program knows them.
 struct Form1Layout {
+    static constexpr int BarCount = 5; // described in keyboard/SettingBars.h
     static constexpr int NoteButtonCount = 27;
     static constexpr int QuestionButton = 26;
 
@@ -39,7 +40,7 @@ struct Form1Layout {
     // The value and caption labels, in creation order.
     std::array<QLabel*, 10> labels() const;
     // The controls that take the focus, in tab order.
-    std::array<QWidget*, 5 + NoteButtonCount> tabOrder() const;
+    std::array<QWidget*, BarCount + NoteButtonCount> tabOrder() const;
 };
 
 // Sets a label's caption as plain text and lets the label grow to fit it.

@@ -2,6 +2,7 @@
 
 #include "keyboard/KeyPreview.h"
 #include "keyboard/SettingBar.h"
+#include "keyboard/SettingBars.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -30,9 +31,8 @@ Form1::Form1(QWidget* parent)
         connect(button, &QPushButton::clicked, this,
                 [this, index] { emit noteButtonClicked(index); });
     }
-    for (SettingBar* bar : {ui_.HScrollMIDIChannel, ui_.HScrollVolume, ui_.HScrollOctave,
-                            ui_.HScrollPatch, ui_.HScrollPan})
-        bar->installEventFilter(this);
+    for (const SettingBarRow& row : SettingBars)
+        (ui_.*row.bar)->installEventFilter(this);
     new KeyPreview(this, [this](char16_t code) { emit keyPressed(code); });
     ui_.HScrollMIDIChannel->setFocus(Qt::OtherFocusReason);
 }

@@ -2,6 +2,7 @@
 
 #include "keyboard/Form1Layout.h"
 #include "keyboard/SettingBar.h"
+#include "keyboard/SettingBars.h"
 #include "midi/MidiPort.h"
 #include "midi/PatchNames.h"
 #include "shell/CheckedInt.h"
@@ -20,15 +21,16 @@ QString withSignPlace(long long value) {
 
 } // namespace
 
-void SettingsPanel::save(const char* key, int value) {
+void SettingsPanel::save(SettingBar* Form1Layout::*bar) {
+    const int value = (ui_.*bar)->value();
     store_.SaveSetting(QLatin1String(SettingsAppName), QLatin1String(SettingsSection),
-                       QLatin1String(key), ToText(value));
+                       QLatin1String(settingBarRow(bar).key), ToText(value));
 }
 
 void SettingsPanel::HScrollMIDIChannel_Click() {
     ErrorTrap trap(reporter_, locationTag("Form1", "HScrollMIDIChannel_Click"));
     MidiState& state = port_.state();
-    trap.step(100, [&] { save("Channel", ui_.HScrollMIDIChannel->value()); });
+    trap.step(100, [&] { save(&Form1Layout::HScrollMIDIChannel); });
     trap.step(102, [&] { state.currentChannel = checkedInt16(ui_.HScrollMIDIChannel->value()); });
     trap.step(104, [&] { setCaption(ui_.lblChannel, withSignPlace(state.currentChannel + 1LL)); });
     trap.step(106,
@@ -44,7 +46,7 @@ void SettingsPanel::HScrollMIDIChannel_Click() {
 void SettingsPanel::HScrollVolume_Click() {
     ErrorTrap trap(reporter_, locationTag("Form1", "HScrollVolume_Click"));
     MidiState& state = port_.state();
-    trap.step(100, [&] { save("Volume", ui_.HScrollVolume->value()); });
+    trap.step(100, [&] { save(&Form1Layout::HScrollVolume); });
     trap.step(102, [&] { state.currentVolume = checkedInt16(ui_.HScrollVolume->value()); });
     trap.step(104, [&] { state.channelVolume[state.currentChannel] = state.currentVolume; });
     trap.step(106, [&] { setCaption(ui_.lblVolume, withSignPlace(state.currentVolume)); });
@@ -53,7 +55,7 @@ void SettingsPanel::HScrollVolume_Click() {
 void SettingsPanel::HScrollOctave_Click() {
     ErrorTrap trap(reporter_, locationTag("Form1", "HScrollOctave_Click"));
     MidiState& state = port_.state();
-    trap.step(100, [&] { save("Octave", ui_.HScrollOctave->value()); });
+    trap.step(100, [&] { save(&Form1Layout::HScrollOctave); });
     trap.step(102, [&] { setCaption(ui_.lblOctave, withSignPlace(ui_.HScrollOctave->value())); });
     trap.step(104, [&] {
         state.channelBaseNote[state.currentChannel] =
@@ -64,7 +66,7 @@ void SettingsPanel::HScrollOctave_Click() {
 void SettingsPanel::HScrollPatch_Click() {
     ErrorTrap trap(reporter_, locationTag("Form1", "HScrollPatch_Click"));
     MidiState& state = port_.state();
-    trap.step(100, [&] { save("Patch", ui_.HScrollPatch->value()); });
+    trap.step(100, [&] { save(&Form1Layout::HScrollPatch); });
     trap.step(102, [&] {
         state.channelPatch[state.currentChannel] = checkedInt16(ui_.HScrollPatch->value());
     });
@@ -75,7 +77,7 @@ void SettingsPanel::HScrollPatch_Click() {
 void SettingsPanel::HScrollPan_Click() {
     ErrorTrap trap(reporter_, locationTag("Form1", "HScrollPan_Click"));
     MidiState& state = port_.state();
-    trap.step(100, [&] { save("Pan", ui_.HScrollPan->value()); });
+    trap.step(100, [&] { save(&Form1Layout::HScrollPan); });
     trap.step(102, [&] { setCaption(ui_.lblPan, QString::number(ui_.HScrollPan->value())); });
     trap.step(104, [&] {
         state.channelPan[state.currentChannel] = checkedInt16(ui_.HScrollPan->value());

@@ -3,6 +3,7 @@
 class ErrorReporter;
 class MidiPort;
 class PatchNames;
+class SettingBar;
 class SettingsStore;
 struct Form1Layout;
 
@@ -22,7 +23,8 @@ public:
     void HScrollPan_Click();
 
 private:
-    void save(const char* key, int value);
+    // Stores the bar's value under the bar's key.
+    void save(SettingBar* Form1Layout::*bar);
 
     Form1Layout& ui_;
     MidiPort& port_;

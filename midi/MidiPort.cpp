@@ -4,6 +4,27 @@
 #include "shell/CheckedInt.h"
 #include "shell/ErrorTrap.h"
 
+namespace {
+
+// The one encoding of the channel messages, register by register, on the
+// state's current channel.
+std::int16_t statusOf(const MidiState& state, ChannelMessage message) {
+    const bool pan = message == ChannelMessage::Pan;
+    return checkedInt16((pan ? 176LL : 192LL) + state.currentChannel);
+}
+
+std::int16_t data1Of(const MidiState& state, ChannelMessage message) {
+    return message == ChannelMessage::Pan ? std::int16_t{10}
+                                          : state.channelPatch[state.currentChannel];
+}
+
+std::int32_t data2Of(const MidiState& state, ChannelMessage message) {
+    return message == ChannelMessage::Pan ? state.channelPan[state.currentChannel]
+                                          : std::int16_t{0};
+}
+
+} // namespace
+
 void MidiPort::MidiOutOpenPort() {
     ErrorTrap trap(reporter_, locationTag("modPiano", "MidiOutOpenPort"));
     MidiHandle handle = 0;
@@ -18,7 +39,7 @@ void MidiPort::SendMidiOut() {
     std::int32_t message = 0;
     trap.step(100, [&] { a = packStatusAndData1(state_.midiStatus, state_.midiData1); });
     trap.step(102, [&] { b = packData2(state_.midiData2); });
-    trap.step(104, [&] { message = checkedInt32(static_cast<long long>(a) + b); });
+    trap.step(104, [&] { message = joinPacked(a, b); });
     trap.step(106, [&] {
         if (beforeSend_)
             beforeSend_();
@@ -27,17 +48,17 @@ void MidiPort::SendMidiOut() {
 }
 
 void MidiPort::sendInSteps(ErrorTrap& trap, int line, ChannelMessage message) {
-    const bool pan = message == ChannelMessage::Pan;
-    trap.step(line, [&] {
-        state_.midiStatus = checkedInt16((pan ? 176LL : 192LL) + state_.currentChannel);
-    });
-    trap.step(line + 2, [&] {
-        state_.midiData1 = pan ? std::int16_t{10} : state_.channelPatch[state_.currentChannel];
-    });
-    trap.step(line + 4, [&] {
-        state_.midiData2 = pan ? state_.channelPan[state_.currentChannel] : std::int16_t{0};
-    });
+    trap.step(line, [&] { state_.midiStatus = statusOf(state_, message); });
+    trap.step(line + 2, [&] { state_.midiData1 = data1Of(state_, message); });
+    trap.step(line + 4, [&] { state_.midiData2 = data2Of(state_, message); });
     trap.step(line + 6, [&] { SendMidiOut(); });
+}
+
+void MidiPort::sendDirect(ChannelMessage message) {
+    const std::int32_t packed =
+        joinPacked(packStatusAndData1(statusOf(state_, message), data1Of(state_, message)),
+                   packData2(data2Of(state_, message)));
+    device_.sendShortMessage(state_.hMidiOut, static_cast<std::uint32_t>(packed));
 }
 
 void MidiPort::closePort() {

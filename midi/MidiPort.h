@@ -27,6 +27,10 @@ public:
     // its own step, so a failure is reported with that step's number and the
     // steps after it still run.
     void sendInSteps(ErrorTrap& trap, int line, ChannelMessage message);
+    // Sends one of the channel messages at once, in one piece and straight to
+    // the device: the registers are left as they are, since they may hold a
+    // message about to go. Fails as the steps above would.
+    void sendDirect(ChannelMessage message);
     // Used by the window's unload; the result is not examined.
     void closePort();
     // A note will be sent soon: the device gets ready for it.

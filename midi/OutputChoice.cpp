@@ -6,7 +6,6 @@
 #include "shell/ErrorTrap.h"
 #include "shell/SettingsStore.h"
 
-#include <cstdint>
 #include <exception>
 #include <memory>
 #include <utility>
@@ -69,14 +68,9 @@ void OutputChoice::fallBackIfLost() {
     output_.select(nullptr);
     current_ = QString::fromLatin1(BuiltInName);
     port_.MidiOutOpenPort();
-    // Sent straight to the output: the registers hold the message about to go.
-    MidiState& state = port_.state();
-    const auto channel = static_cast<std::uint32_t>(state.currentChannel & 0x0F);
-    const auto program =
-        static_cast<std::uint32_t>(state.channelPatch[state.currentChannel] & 0x7F);
-    const auto pan = static_cast<std::uint32_t>(state.channelPan[state.currentChannel] & 0x7F);
-    output_.sendShortMessage(state.hMidiOut, (0xC0u | channel) | program << 8);
-    output_.sendShortMessage(state.hMidiOut, (0xB0u | channel) | 10u << 8 | pan << 16);
+    // Not through the registers: they hold the message about to go.
+    port_.sendDirect(ChannelMessage::ProgramChange);
+    port_.sendDirect(ChannelMessage::Pan);
     notice_ = QStringLiteral("%1 went away; playing through the %2.")
                   .arg(gone, QString::fromLatin1(BuiltInName).toLower());
 }

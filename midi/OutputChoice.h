@@ -17,7 +17,8 @@ public:
     static constexpr char BuiltInName[] = "Built-in synthesiser";
     static constexpr char SettingsKey[] = "MidiOut";
 
-    // catalogue may be null: then the built-in synthesiser is the only output.
+    // `port` sends through `output`. catalogue may be null: then the built-in
+    // synthesiser is the only output.
     OutputChoice(MidiPort& port, SwitchableOutput& output, MidiPortCatalogue* catalogue,
                  SettingsStore& store, ErrorReporter& reporter)
         : port_(port), output_(output), catalogue_(catalogue), store_(store), reporter_(reporter) {}

@@ -5,10 +5,10 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QFile>
 #include <QIODevice>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -321,9 +321,10 @@ QString readProfileStringWithLineCap(QIODevice& in, const QString& section, cons
 QString readProfileString(const QString& file, const QString& section, const QString& key,
                           const QString& defaultText, int maxLength) {
     // Only a regular file: a pipe could block the program and a device never end.
-    // The reader buffers for itself; the file is opened unbuffered.
-    QFile in;
-    if (openRegularFile(in, file) != FileOpening::Opened)
+    // Read a line at a time: a file of any length is looked through in bounded
+    // memory, and the lookup stops at the first match.
+    const std::unique_ptr<QIODevice> in = openRegularFile(file);
+    if (!in)
         return defaultText;
-    return readProfileString(in, section, key, defaultText, maxLength);
+    return readProfileString(*in, section, key, defaultText, maxLength);
 }

@@ -10,6 +10,10 @@ std::int32_t packData2(std::int32_t data2) {
     return checkedInt32(data2 * 256LL * 256LL);
 }
 
+std::int32_t joinPacked(std::int32_t statusAndData1, std::int32_t data2) {
+    return checkedInt32(static_cast<long long>(statusAndData1) + data2);
+}
+
 std::optional<ShortMessage> decodeShortMessage(std::uint32_t message) {
     const auto status = static_cast<std::uint8_t>(message & 0xFF);
     const auto data1 = static_cast<std::uint8_t>((message >> 8) & 0xFF);

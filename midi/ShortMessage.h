@@ -10,6 +10,8 @@
 // result outside the 32-bit range fails with "Overflow".
 std::int32_t packStatusAndData1(std::int16_t status, std::int16_t data1);
 std::int32_t packData2(std::int32_t data2);
+// The two parts above added into the whole message.
+std::int32_t joinPacked(std::int32_t statusAndData1, std::int32_t data2);
 
 // A packed short message taken apart, status first, with the number of its
 // bytes that go on the wire: a program change and channel pressure carry one

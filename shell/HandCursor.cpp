@@ -4,17 +4,12 @@
 #include "shell/Failure.h"
 #include "shell/RegularFile.h"
 
-#include <QFile>
 #include <QPixmap>
 
 QCursor loadCursorFile(const QString& path) {
-    QFile file;
-    if (openRegularFile(file, path) != FileOpening::Opened)
+    const FileContent file = readRegularFile(path, MaxCursorFileSize);
+    if (file.outcome != FileReading::Read)
         throw Failure::invalidPicture();
-    // One byte more than allowed tells a file that is too large.
-    const std::optional<QByteArray> bytes = readAtMost(file, MaxCursorFileSize);
-    if (!bytes)
-        throw Failure::invalidPicture();
-    const CursorPicture cursor = decodeCursorFile(*bytes);
+    const CursorPicture cursor = decodeCursorFile(file.bytes);
     return QCursor(QPixmap::fromImage(cursor.image), cursor.hotSpot.x(), cursor.hotSpot.y());
 }

@@ -1,6 +1,9 @@
 #include "shell/RegularFile.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+#include <optional>
 
 #ifdef Q_OS_WIN
 #include <fcntl.h>
@@ -45,9 +48,8 @@ HANDLE openDiskFile(const QString& path, FileOpening& outcome) {
 
 #endif
 
-} // namespace
-
-FileOpening openRegularFile(QFile& file, const QString& path) {
+// Opens `path` in `file` for reading (unbuffered) when it is an ordinary file.
+FileOpening openInto(QFile& file, const QString& path) {
     if (path.isEmpty())
         return FileOpening::Missing;
 #ifdef Q_OS_WIN
@@ -95,6 +97,56 @@ FileOpening openRegularFile(QFile& file, const QString& path) {
 #endif
 }
 
+// Reads from `file` up to `maxBytes` plus one byte. Nothing when reading fails.
+std::optional<QByteArray> readAtMost(QFile& file, qint64 maxBytes) {
+    constexpr qint64 PieceBytes = 64 * 1024;
+    QByteArray bytes;
+    while (bytes.size() <= maxBytes) {
+        const qint64 want = qMin(PieceBytes, maxBytes + 1 - bytes.size());
+        const qsizetype at = bytes.size();
+        bytes.resize(at + want);
+        const qint64 got = file.read(bytes.data() + at, want);
+        if (got < 0)
+            return std::nullopt;
+        bytes.resize(at + got);
+        if (got == 0)
+            break;
+    }
+    return bytes;
+}
+
+} // namespace
+
+FileContent readRegularFile(const QString& path, qint64 maxBytes) {
+    QFile file;
+    switch (openInto(file, path)) {
+    case FileOpening::Missing:
+        return {FileReading::Missing, {}};
+    case FileOpening::Refused:
+        return {FileReading::Refused, {}};
+    case FileOpening::Opened:
+        break;
+    }
+    std::optional<QByteArray> bytes = readAtMost(file, maxBytes);
+    if (!bytes)
+        return {FileReading::Refused, {}};
+    if (bytes->size() > maxBytes)
+        return {FileReading::TooLarge, {}};
+    return {FileReading::Read, std::move(*bytes)};
+}
+
+std::unique_ptr<QIODevice> openRegularFile(const QString& path) {
+    auto file = std::make_unique<QFile>();
+    if (openInto(*file, path) != FileOpening::Opened)
+        return nullptr;
+    return file;
+}
+
+FileOpening checkRegularFile(const QString& path) {
+    QFile file;
+    return openInto(file, path);
+}
+
 bool isRegularFile(const QString& path) {
     if (path.isEmpty())
         return false;
@@ -111,19 +163,15 @@ bool isRegularFile(const QString& path) {
 #endif
 }
 
-std::optional<QByteArray> readAtMost(QFile& file, qint64 maxBytes) {
-    constexpr qint64 PieceBytes = 64 * 1024;
-    QByteArray bytes;
-    while (bytes.size() <= maxBytes) {
-        const qint64 want = qMin(PieceBytes, maxBytes + 1 - bytes.size());
-        const qsizetype at = bytes.size();
-        bytes.resize(at + want);
-        const qint64 got = file.read(bytes.data() + at, want);
-        if (got < 0)
-            return std::nullopt;
-        bytes.resize(at + got);
-        if (got == 0)
-            break;
-    }
-    return bytes;
+bool isVisibleRegularFile(const QString& path) {
+    if (!isRegularFile(path))
+        return false;
+#ifdef Q_OS_WIN
+    if (QFileInfo(path).isHidden())
+        return false;
+    const DWORD attributes = GetFileAttributesW(reinterpret_cast<LPCWSTR>(path.utf16()));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM))
+        return false;
+#endif
+    return true;
 }

@@ -3,7 +3,6 @@
 #include "shell/Failure.h"
 #include "shell/RegularFile.h"
 
-#include <QFile>
 #include <QStringDecoder>
 #include <QWidget>
 
@@ -20,15 +19,11 @@ void SkinEngine::loadSkin(const QString& path, const QString& section) {
     if (!section.isEmpty())
         throw Failure(QStringLiteral("Invalid procedure call or argument"));
 
-    QFile file;
-    if (openRegularFile(file, path) != FileOpening::Opened)
+    const FileContent read = readRegularFile(path, MaxFileSize);
+    if (read.outcome == FileReading::Missing || read.outcome == FileReading::Refused)
         throw Failure::pathFileAccessError();
-    // More than the largest size tells a file that is too large.
-    const std::optional<QByteArray> read = readAtMost(file, MaxFileSize);
-    if (!read)
-        throw Failure::pathFileAccessError();
-    const QByteArray& bytes = *read;
-    if (bytes.size() > MaxFileSize || bytes.contains('\0'))
+    const QByteArray& bytes = read.bytes;
+    if (read.outcome == FileReading::TooLarge || bytes.contains('\0'))
         throw Failure::invalidFileFormat();
 
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -46,8 +41,7 @@ void SkinEngine::loadSkin(const QString& path, const QString& section) {
     for (const QString& target : skinUrls(*rules)) {
         if (target.startsWith(QLatin1Char(':')) || target.startsWith(QLatin1String("qrc:")))
             continue; // built into the program
-        QFile picture;
-        if (openRegularFile(picture, target) == FileOpening::Refused)
+        if (checkRegularFile(target) == FileOpening::Refused)
             throw Failure::pathFileAccessError();
     }
     rules_ = std::move(*rules);

@@ -6,6 +6,23 @@ bool isQuote(QChar c) {
     return c == QLatin1Char('"') || c == QLatin1Char('\'');
 }
 
+// Where the quoted string that opens at `at` (a quotation mark) ends: just past
+// its closing mark. A backslash takes the character after it as it is, a line
+// end included. Nothing when the string is left open or runs over the end of
+// its line.
+std::optional<qsizetype> endOfString(QStringView text, qsizetype at) {
+    const QChar quote = text[at];
+    qsizetype i = at + 1;
+    while (i < text.size() && text[i] != quote) {
+        if (text[i] == QLatin1Char('\n'))
+            return std::nullopt;
+        i += text[i] == QLatin1Char('\\') ? 2 : 1;
+    }
+    if (i >= text.size())
+        return std::nullopt;
+    return i + 1;
+}
+
 // Replaces every comment by one blank. Answers nothing when a comment or a
 // string is left open or a string runs over the end of its line.
 std::optional<QString> withoutComments(QStringView text) {
@@ -15,16 +32,11 @@ std::optional<QString> withoutComments(QStringView text) {
     while (i < text.size()) {
         const QChar c = text[i];
         if (isQuote(c)) {
-            const qsizetype start = i++;
-            while (i < text.size() && text[i] != c) {
-                if (text[i] == QLatin1Char('\n'))
-                    return std::nullopt;
-                i += text[i] == QLatin1Char('\\') ? 2 : 1;
-            }
-            if (i >= text.size())
+            const std::optional<qsizetype> end = endOfString(text, i);
+            if (!end)
                 return std::nullopt;
-            ++i;
-            out += text.mid(start, i - start);
+            out += text.mid(i, *end - i);
+            i = *end;
         } else if (c == QLatin1Char('/') && i + 1 < text.size() &&
                    text[i + 1] == QLatin1Char('*')) {
             const qsizetype end = text.indexOf(QLatin1String("*/"), i + 2);
@@ -52,9 +64,10 @@ std::optional<std::vector<QStringView>> splitOutside(QStringView text, QChar sep
         const QChar c = text[i];
         if (isQuote(c)) {
             // Strings are known to be closed on their line by now.
-            for (++i; text[i] != c; ++i)
-                if (text[i] == QLatin1Char('\\'))
-                    ++i;
+            const std::optional<qsizetype> end = endOfString(text, i);
+            if (!end)
+                return std::nullopt;
+            i = *end - 1;
         } else if (c == QLatin1Char('(') || c == QLatin1Char('[')) {
             ++depth;
         } else if (c == QLatin1Char(')') || c == QLatin1Char(']')) {
@@ -71,6 +84,15 @@ std::optional<std::vector<QStringView>> splitOutside(QStringView text, QChar sep
         return std::nullopt;
     parts.push_back(text.mid(start));
     return parts;
+}
+
+// The first `wanted` at or after `from` that stands outside strings; -1 when
+// there is none (a string left open hides the rest of the text).
+qsizetype indexOutside(QStringView text, QChar wanted, qsizetype from) {
+    qsizetype i = from;
+    while (i < text.size() && text[i] != wanted)
+        i = isQuote(text[i]) ? endOfString(text, i).value_or(text.size()) : i + 1;
+    return i < text.size() ? i : -1;
 }
 
 bool isPropertyName(QStringView name) {
@@ -124,31 +146,11 @@ std::optional<std::vector<SkinRule>> parseSkinSheet(QStringView text) {
     std::vector<SkinRule> rules;
     qsizetype at = 0;
     while (true) {
-        // The braces are found outside strings: strings are skipped by hand.
-        qsizetype open = -1;
-        for (qsizetype i = at; i < sheet.size() && open < 0; ++i) {
-            if (isQuote(sheet[i])) {
-                const QChar quote = sheet[i];
-                for (++i; sheet[i] != quote; ++i)
-                    if (sheet[i] == QLatin1Char('\\'))
-                        ++i;
-            } else if (sheet[i] == QLatin1Char('{')) {
-                open = i;
-            }
-        }
+        // The braces are found outside strings.
+        const qsizetype open = indexOutside(sheet, QLatin1Char('{'), at);
         if (open < 0)
             break;
-        qsizetype close = -1;
-        for (qsizetype i = open + 1; i < sheet.size() && close < 0; ++i) {
-            if (isQuote(sheet[i])) {
-                const QChar quote = sheet[i];
-                for (++i; sheet[i] != quote; ++i)
-                    if (sheet[i] == QLatin1Char('\\'))
-                        ++i;
-            } else if (sheet[i] == QLatin1Char('}')) {
-                close = i;
-            }
-        }
+        const qsizetype close = indexOutside(sheet, QLatin1Char('}'), open + 1);
         if (close < 0)
             return std::nullopt;
         const QStringView selectors = sheet.mid(at, open - at).trimmed();
@@ -191,21 +193,10 @@ QStringList skinUrls(const std::vector<SkinRule>& rules) {
                     continue;
                 }
                 const qsizetype start = at + opening.size();
-                qsizetype end = start;
-                QChar quote;
-                for (; end < value.size(); ++end) {
-                    const QChar c = value[end];
-                    if (!quote.isNull()) {
-                        if (c == quote)
-                            quote = QChar();
-                        else if (c == u'\\')
-                            ++end;
-                    } else if (isQuote(c)) {
-                        quote = c;
-                    } else if (c == u')') {
-                        break;
-                    }
-                }
+                // The call ends at the first ")" outside strings, or with the value.
+                qsizetype end = indexOutside(value, QLatin1Char(')'), start);
+                if (end < 0)
+                    end = value.size();
                 QString target = value.mid(start, end - start).trimmed();
                 if (target.size() >= 2 && isQuote(target.front()) &&
                     target.back() == target.front())

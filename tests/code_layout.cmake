@@ -3,8 +3,9 @@
 #  - only midi/ includes the headers of the outputs (midi/backends/): the layers
 #    above it, and the fakes the tests inject, reach an output through midi/'s
 #    own headers;
-#  - the recording output is the tests' own: no layer has it or lists it, and
-#    neither the program nor its libraries hold any of its code.
+#  - the recording output is the tests' own: its files are under tests/ only,
+#    no layer names it or lists it, and neither the program nor its libraries
+#    hold any of its code.
 #
 #   cmake -DSOURCE_DIR=<top folder> [-DNM=<nm> -DBINARIES=<file>;...] -P code_layout.cmake
 
@@ -24,11 +25,23 @@ foreach(source IN LISTS sources)
     endforeach()
 endforeach()
 
+# Every folder of the sources but the tests' own (and build folders).
+file(GLOB tops LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*)
+list(FILTER tops EXCLUDE REGEX "^(tests$|build|out$|\\.)")
+foreach(top IN LISTS tops)
+    if(IS_DIRECTORY ${SOURCE_DIR}/${top})
+        file(GLOB_RECURSE found RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${top}/*RecorderOutput*)
+        foreach(name IN LISTS found)
+            list(APPEND failures "${name}: the tests' recording output outside tests/")
+        endforeach()
+    endif()
+endforeach()
+
 file(GLOB_RECURSE layers RELATIVE ${SOURCE_DIR}
     ${SOURCE_DIR}/app/* ${SOURCE_DIR}/keyboard/* ${SOURCE_DIR}/midi/* ${SOURCE_DIR}/shell/*)
 foreach(name IN LISTS layers)
     file(STRINGS ${SOURCE_DIR}/${name} mentions REGEX "RecorderOutput")
-    if(name MATCHES "RecorderOutput" OR mentions)
+    if(mentions)
         list(APPEND failures "${name}: the tests' recording output in the program's own code")
     endif()
 endforeach()

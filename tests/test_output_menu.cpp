@@ -85,6 +85,13 @@ struct Fixture {
         action->trigger();
         menu->close();
     }
+    // A note played after the chosen port went away (its server died).
+    void playAfterThePortIsLost() {
+        choose(Synth);
+        t.midi->clear();
+        t.ports->recorder(Synth)->loseDevice();
+        window().keyPressed(u'b');
+    }
 };
 
 } // namespace
@@ -195,11 +202,7 @@ private slots:
         Form1Layout& ui = f.window().ui();
         ui.HScrollPatch->setFocus();
         QTest::keyClick(ui.HScrollPatch, Qt::Key_PageUp); // program 10
-        f.choose(Synth);
-        f.t.midi->clear();
-        f.t.ports->recorder(Synth)->loseDevice();
-
-        f.window().keyPressed(u'b');
+        f.playAfterThePortIsLost();
         QTRY_COMPARE_WITH_TIMEOUT(f.t.midi->packedMessages().size(), std::size_t{3}, 5000);
         QCOMPARE(f.t.midi->packedMessages(),
                  (std::vector<std::uint32_t>{message(0xCD, 10, 0), message(0xBD, 10, 0),
@@ -222,6 +225,20 @@ private slots:
             QCOMPARE(entries(menu), (QStringList{BuiltIn + QStringLiteral(" *"), Synth, Other}));
             menu->close();
         }
+    }
+
+    // The built-in synthesiser that takes over from a lost port is given the
+    // channel's own pan, not the start-up's.
+    void aLostPortHandsOnThePan() {
+        Fixture f;
+        Form1Layout& ui = f.window().ui();
+        ui.HScrollPan->setFocus();
+        QTest::keyClick(ui.HScrollPan, Qt::Key_Right); // pan 65
+        f.playAfterThePortIsLost();
+        QTRY_COMPARE_WITH_TIMEOUT(f.t.midi->packedMessages().size(), std::size_t{3}, 5000);
+        QCOMPARE(f.t.midi->packedMessages(),
+                 (std::vector<std::uint32_t>{message(0xCD, 0, 0), message(0xBD, 10, 65),
+                                             message(0x9D, 25, 100)}));
     }
 
     void choosingTheOutputInUseChangesNothing() {

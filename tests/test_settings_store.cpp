@@ -1,6 +1,6 @@
 #include "shell/Failure.h"
+#include "shell/IniFileStore.h"
 #include "shell/NativeFolder.h"
-#include "shell/QSettingsStore.h"
 #include "support/HostileFiles.h"
 
 #include <QCoreApplication>
@@ -16,6 +16,8 @@
 #include <optional>
 
 #ifdef Q_OS_WIN
+#include "shell/RegistryStore.h"
+
 #include <qt_windows.h>
 #else
 #include <sys/resource.h>
@@ -59,7 +61,7 @@ QStringList namesIn(const QString& folder) {
 // a fresh reader sees its own key.
 int saveMany(const QString& folder, const QString& key, int count) {
     for (int i = 1; i <= count; ++i) {
-        QSettingsStore store(folder);
+        IniFileStore store(folder);
         try {
             store.SaveSetting(App, Section, key, QString::number(i));
             store.SaveSetting(App, Section, QStringLiteral("Shared"), key + QString::number(i));
@@ -67,7 +69,7 @@ int saveMany(const QString& folder, const QString& key, int count) {
             qCritical("save %d failed: %s", i, failure.what());
             return 2;
         }
-        const QString seen = QSettingsStore(folder).GetSetting(App, Section, key, -1);
+        const QString seen = IniFileStore(folder).GetSetting(App, Section, key, -1);
         if (seen != QString::number(i)) {
             qCritical("save %d of %s reads back as %s", i, qPrintable(key), qPrintable(seen));
             return 1;
@@ -171,7 +173,7 @@ void TestSettingsStore::missingEntryGivesDefaultAndCreatesNothing() {
     QVERIFY(writeFile(dir.filePath(QStringLiteral("Other.conf")), "[Clavitone]\nChannel=7\n"));
     const QStringList before = namesIn(dir.path());
 
-    QSettingsStore store(folder);
+    IniFileStore store(folder);
     QCOMPARE(store.GetSetting(App, Section, QStringLiteral("Channel"), 13), QStringLiteral("13"));
     QCOMPARE(store.GetSetting(App, Section, QStringLiteral("Channel"), -5), QStringLiteral("-5"));
 
@@ -197,13 +199,12 @@ void TestSettingsStore::saveIsReadBackByAFreshStore() {
     QVERIFY(dir.isValid());
     const QString folder = subfolder.isEmpty() ? dir.path() : dir.filePath(subfolder);
 
-    QSettingsStore(folder).SaveSetting(App, Section, QStringLiteral("Channel"), text);
-    QCOMPARE(QSettingsStore(folder).GetSetting(App, Section, QStringLiteral("Channel"), 13), text);
+    IniFileStore(folder).SaveSetting(App, Section, QStringLiteral("Channel"), text);
+    QCOMPARE(IniFileStore(folder).GetSetting(App, Section, QStringLiteral("Channel"), 13), text);
     QCOMPARE(namesIn(folder), QStringList{QStringLiteral("Kestrane.conf")}); // no lock left
 
-    QSettingsStore(folder).SaveSetting(App, Section, QStringLiteral("Channel"),
-                                       QStringLiteral("9"));
-    QCOMPARE(QSettingsStore(folder).GetSetting(App, Section, QStringLiteral("Channel"), 13),
+    IniFileStore(folder).SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("9"));
+    QCOMPARE(IniFileStore(folder).GetSetting(App, Section, QStringLiteral("Channel"), 13),
              QStringLiteral("9"));
 }
 
@@ -217,7 +218,7 @@ void TestSettingsStore::saveKeepsWhatOthersWrote() {
                                 "[Studio]\nx=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\a)\n[broken\n");
     QVERIFY(writeFile(file, handEdited));
 
-    QSettingsStore store(dir.path());
+    IniFileStore store(dir.path());
     QCOMPARE(store.GetSetting(App, Section, QStringLiteral("Channel"), 13), QStringLiteral("7,5"));
     store.SaveSetting(App, Section, QStringLiteral("Volume"), QStringLiteral("80"));
 
@@ -240,7 +241,7 @@ void TestSettingsStore::saveThroughALinkKeepsTheLink() {
     QVERIFY(writeFile(target, "[Clavitone]\nPan=1\n"));
     QVERIFY(QFile::link(target, link));
 
-    QSettingsStore(dir.filePath(QStringLiteral("config")))
+    IniFileStore(dir.filePath(QStringLiteral("config")))
         .SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
     QCOMPARE(QFileInfo(link).symLinkTarget(), target);
     QCOMPARE(contentOf(target), QByteArray("[Clavitone]\nPan=1\nChannel=5\n"));
@@ -274,7 +275,7 @@ void TestSettingsStore::failedSaveIsReportedAndChangesNothing() {
         QVERIFY(QDir().mkpath(folder + QStringLiteral("/Kestrane.conf")));
     const QStringList before = namesIn(dir.path());
 
-    QSettingsStore store(folder);
+    IniFileStore store(folder);
     QCOMPARE(failureOf([&] {
                  store.SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
              }),
@@ -309,7 +310,7 @@ void TestSettingsStore::unreadableStoreIsReported() {
         QVERIFY(writeFile(file, large));
     const QFileInfo before(file);
 
-    QSettingsStore store(dir.path());
+    IniFileStore store(dir.path());
     QCOMPARE(failureOf([&] { store.GetSetting(App, Section, QStringLiteral("Channel"), 13); }),
              QStringLiteral("Path/File access error"));
     QCOMPARE(failureOf([&] {
@@ -356,7 +357,7 @@ void TestSettingsStore::saveKeepsModeAndOwner() {
     QCOMPARE(chmod(name.constData(), static_cast<mode_t>(mode)), 0);
 
     const QString failure = failureOf([&] {
-        QSettingsStore(dir.path())
+        IniFileStore(dir.path())
             .SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
     });
     QCOMPARE(failure, saved ? QString() : QStringLiteral("Path/File access error"));
@@ -381,7 +382,7 @@ void TestSettingsStore::aLockThatCannotBeHadIsReported() {
     QVERIFY(writeFile(file, "[Clavitone]\nChannel=7\n"));
     QVERIFY(makeHostile(file + QStringLiteral(".lock"), Hostile::Folder));
     QCOMPARE(failureOf([&] {
-                 QSettingsStore(dir.path())
+                 IniFileStore(dir.path())
                      .SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
              }),
              QStringLiteral("Path/File access error"));
@@ -407,7 +408,7 @@ void TestSettingsStore::fullDiskLeavesTheOldFile() {
     small.rlim_cur = 128;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     const QString failure = failureOf([&] {
-        QSettingsStore(dir.path())
+        IniFileStore(dir.path())
             .SaveSetting(App, Section, QStringLiteral("Channel"), QStringLiteral("5"));
     });
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -443,7 +444,7 @@ void TestSettingsStore::twoCopiesSavingAtOnce() {
     QCOMPARE(first.exitCode(), 0);
     QCOMPARE(second.exitCode(), 0);
 
-    QSettingsStore store(dir.path());
+    IniFileStore store(dir.path());
     QCOMPARE(store.GetSetting(App, Section, QStringLiteral("A"), -1), QString::number(count));
     QCOMPARE(store.GetSetting(App, Section, QStringLiteral("B"), -1), QString::number(count));
     const QString shared = store.GetSetting(App, Section, QStringLiteral("Shared"), -1);
@@ -496,7 +497,7 @@ void TestSettingsStore::locationIsTheUsersConfigurationFolder() {
         qputenv("XDG_CONFIG_HOME",
                 xdgConfigHome == "relative" ? xdgConfigHome : base + xdgConfigHome);
     qputenv("HOME", base + home);
-    QSettingsStore store;
+    IniFileStore store;
     store.SaveSetting(App, Section, QStringLiteral("Pan"), QStringLiteral("64"));
     const QString readBack = store.GetSetting(App, Section, QStringLiteral("Pan"), -1);
     // What the program does first, for the libraries that read the variable.
@@ -529,7 +530,7 @@ void TestSettingsStore::registryReadCreatesNothing() {
     QFETCH(QStringList, saved);
     const QString app = registryTestApplication();
     const RegistryCleanUp cleanUp{app};
-    QSettingsStore store;
+    RegistryStore store;
     for (const QString& entry : saved)
         store.SaveSetting(app, entry.section(u'/', 0, 0), entry.section(u'/', 1),
                           QStringLiteral("7"));
@@ -538,7 +539,7 @@ void TestSettingsStore::registryReadCreatesNothing() {
     QCOMPARE(appBefore, !saved.isEmpty());
 
     QCOMPARE(store.GetSetting(app, Section, QStringLiteral("Channel"), 13), QStringLiteral("13"));
-    QCOMPARE(QSettingsStore().GetSetting(app, Section, QStringLiteral("Channel"), -5),
+    QCOMPARE(RegistryStore().GetSetting(app, Section, QStringLiteral("Channel"), -5),
              QStringLiteral("-5"));
 
     QCOMPARE(registryKeyExists(registryPath(app)), appBefore);
@@ -554,7 +555,7 @@ void TestSettingsStore::registrySaveIsAStringValue() {
 #ifdef Q_OS_WIN
     const QString app = registryTestApplication();
     const RegistryCleanUp cleanUp{app};
-    QSettingsStore store;
+    RegistryStore store;
     QCOMPARE(store.location(app),
              QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + app);
 
@@ -564,9 +565,9 @@ void TestSettingsStore::registrySaveIsAStringValue() {
              std::optional<QString>(QStringLiteral("5")));
     QCOMPARE(registryString(registryPath(app, Section), QStringLiteral("Pan")),
              std::optional<QString>(QString()));
-    QCOMPARE(QSettingsStore().GetSetting(app, Section, QStringLiteral("Channel"), 13),
+    QCOMPARE(RegistryStore().GetSetting(app, Section, QStringLiteral("Channel"), 13),
              QStringLiteral("5"));
-    QCOMPARE(QSettingsStore().GetSetting(app, Section, QStringLiteral("Pan"), 13), QString());
+    QCOMPARE(RegistryStore().GetSetting(app, Section, QStringLiteral("Pan"), 13), QString());
 #else
     QSKIP("The registry is Windows' own");
 #endif

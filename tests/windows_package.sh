@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Windows package as a user meets it, under Wine:
-#   windows_package.sh <zip> <program it packs> <wine-run>
+#   windows_package.sh <zip> <program it packs> <wine-run> <MinGW runtime DLL>...
 # Unzips the package that ships into a fresh folder and starts clavitone.exe
 # there with only the package's own DLLs, on an Xvfb display of its own when
 # the run has none. Checks that the window shows at its design size, that a
@@ -11,6 +11,9 @@ set -euo pipefail
 zip="$1"
 built="$2"
 run="$3"
+shift 3
+# The compiler's runtime libraries the package must hold (cmake/MingwRuntime.cmake).
+runtime=("$@")
 key='HKCU\Software\VB and VBA Program Settings\Kestrane'
 
 fail() {
@@ -35,9 +38,9 @@ trap cleanup EXIT
 [ "$zip" -nt "$built" ] || fail "$zip is older than $built: pack it again (scripts/windows)"
 unzip -q "$zip" -d "$scratch/unzipped"
 folder="$scratch/unzipped/$(basename "$zip" .zip)"
+[ "${#runtime[@]}" -gt 0 ] || fail "no MinGW runtime DLLs named"
 for file in clavitone.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll \
-    libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll PATCH.INI homepage/index.html \
-    skins/slate.cjs README.txt; do
+    "${runtime[@]}" PATCH.INI homepage/index.html skins/slate.cjs README.txt; do
     [ -f "$folder/$file" ] || fail "the package has no $file"
 done
 

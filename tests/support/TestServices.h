@@ -7,8 +7,8 @@
 #include "midi/MidiPortCatalogue.h"
 #include "shell/Clock.h"
 #include "shell/ErrorReport.h"
+#include "shell/IniFileStore.h"
 #include "shell/NoticeBox.h"
-#include "shell/QSettingsStore.h"
 #include "shell/RandomSource.h"
 #include "shell/UrlOpener.h"
 #include "support/RecorderOutput.h"
@@ -135,7 +135,7 @@ struct TestServices {
     RecorderOutput* midi = nullptr;
     ScriptedRandom* random = nullptr;
     RecordingUrlOpener* opener = nullptr;
-    QSettingsStore* settings = nullptr;
+    IniFileStore* settings = nullptr;
     // When set, the settings live there instead: a second program started on
     // the store of a first.
     QString sharedSettingsFolder;
@@ -165,7 +165,7 @@ struct TestServices {
         auto openerOwned = std::make_unique<RecordingUrlOpener>();
         opener = openerOwned.get();
         services.urlOpener = std::move(openerOwned);
-        auto settingsOwned = std::make_unique<QSettingsStore>(
+        auto settingsOwned = std::make_unique<IniFileStore>(
             sharedSettingsFolder.isEmpty() ? settingsDir.path() : sharedSettingsFolder);
         settings = settingsOwned.get();
         services.settings = std::move(settingsOwned);

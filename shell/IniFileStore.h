@@ -4,25 +4,23 @@
 
 #include <QString>
 
-// The settings store in QSettings' places and formats. On Windows: the current
-// user's registry, one key per application and section below
-// "Software\VB and VBA Program Settings", one string value (REG_SZ) per entry.
-// Elsewhere: one INI file per application, "<folder>/<application>.conf", one
-// group per section; the folder is the user's configuration folder by the XDG
-// rule ($XDG_CONFIG_HOME when absolute, else ~/.config).
+// The settings store in INI files: one file per application,
+// "<folder>/<application>.conf", one group per section. The folder is the
+// user's configuration folder (on Linux by the XDG rule: $XDG_CONFIG_HOME when
+// absolute, else ~/.config) or one given.
 //
-// The INI file is not written through QSettings, which rewrites the whole file
-// on every save and drops comments and lines it cannot parse. A save edits the
+// The file is not written through QSettings, which rewrites the whole file on
+// every save and drops comments and lines it cannot parse. A save edits the
 // one entry's line and keeps the rest of the file byte for byte; it runs under
 // the same lock file QSettings uses ("<file>.lock") and replaces the file in one
 // step, so copies of the program saving at once never mix their files and a
 // reader sees either the old file or the new one.
-class QSettingsStore : public SettingsStore {
+class IniFileStore : public SettingsStore {
 public:
     // The user's configuration folder of the platform.
-    QSettingsStore();
+    IniFileStore();
     // INI files in `folder` (tests use a temporary one).
-    explicit QSettingsStore(QString folder);
+    explicit IniFileStore(QString folder);
 
     // A file that exists but cannot be read fails with "Path/File access error".
     QString GetSetting(const QString& application, const QString& section, const QString& key,
@@ -32,15 +30,11 @@ public:
     void SaveSetting(const QString& application, const QString& section, const QString& key,
                      const QString& text) override;
 
-    // Where the entries of `application` are kept. Empty when the
-    // configuration folder cannot be named.
-    QString location(const QString& application) const;
-
 private:
-    bool inRegistry() const;
     // The file of `application`; with `create`, its folder is made first when
-    // only the system's own name can reach it.
+    // only the system's own name can reach it. Empty when the configuration
+    // folder cannot be named.
     QString fileOf(const QString& application, bool create) const;
 
-    QString folder_; // empty: the platform's own place
+    QString folder_; // empty: the user's configuration folder
 };

@@ -1,4 +1,4 @@
-#include "shell/QSettingsStore.h"
+#include "shell/IniFileStore.h"
 
 #include "shell/Failure.h"
 #include "shell/FileOwnership.h"
@@ -8,20 +8,13 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
 
-#ifdef Q_OS_WIN
-#include <qt_windows.h>
-
-#include <memory>
-#include <type_traits>
-#endif
+#include <optional>
 
 namespace {
 
@@ -49,19 +42,17 @@ constexpr qint64 MaxSettingsFileSize = 1024 * 1024;
 // The file's bytes, or nothing when there is no file. Anything else at the
 // path, a file that cannot be read and a file over the limit fail.
 std::optional<QByteArray> readSettingsFile(const QString& path) {
-    QFile file;
-    switch (openRegularFile(file, path)) {
-    case FileOpening::Missing:
+    FileContent content = readRegularFile(path, MaxSettingsFileSize);
+    switch (content.outcome) {
+    case FileReading::Missing:
         return std::nullopt;
-    case FileOpening::Refused:
+    case FileReading::Refused:
+    case FileReading::TooLarge:
         throw Failure::pathFileAccessError();
-    case FileOpening::Opened:
+    case FileReading::Read:
         break;
     }
-    std::optional<QByteArray> content = readAtMost(file, MaxSettingsFileSize);
-    if (!content || content->size() > MaxSettingsFileSize)
-        throw Failure::pathFileAccessError();
-    return content;
+    return std::move(content.bytes);
 }
 
 QString readIniFile(const QString& path, const QString& section, const QString& key,
@@ -103,77 +94,13 @@ void writeIniFile(const QString& path, const QString& section, const QString& ke
         throw Failure::pathFileAccessError();
 }
 
-// Where the entries live in the registry on Windows.
-const QString CurrentUser = QStringLiteral("HKEY_CURRENT_USER\\");
-const QString SettingsKey = QStringLiteral("Software\\VB and VBA Program Settings\\");
-
-#ifdef Q_OS_WIN
-using RegistryKey = std::unique_ptr<std::remove_pointer_t<HKEY>, decltype(&RegCloseKey)>;
-
-// Whether a key below HKEY_CURRENT_USER exists. It is opened only to read, so
-// asking creates nothing (QSettings opens its key for writing and creates it,
-// and every missing key above it, even to read).
-bool registryKeyExists(const QString& pathBelowCurrentUser) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER,
-                      reinterpret_cast<const wchar_t*>(pathBelowCurrentUser.utf16()), 0, KEY_READ,
-                      &opened) != ERROR_SUCCESS)
-        return false;
-    const RegistryKey key(opened, &RegCloseKey);
-    return true;
-}
-
-QString readRegistry(const QString& location, const QString& section, const QString& key,
-                     int defaultValue) {
-    // Without the section's key there is no entry, and QSettings is not let
-    // near the registry.
-    if (!registryKeyExists(location.mid(CurrentUser.size()) + QLatin1Char('\\') + section))
-        return QString::number(defaultValue);
-    QSettings store(location, QSettings::NativeFormat);
-    store.beginGroup(section);
-    if (!store.contains(key))
-        return QString::number(defaultValue);
-    const QVariant value = store.value(key);
-    // A value edited into another registry type: its text, as far as it has one.
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QLatin1Char(','));
-    return value.toString();
-}
-
-void writeRegistry(const QString& location, const QString& section, const QString& key,
-                   const QString& text) {
-    QSettings store(location, QSettings::NativeFormat);
-    store.beginGroup(section);
-    // A QString is kept as REG_SZ.
-    store.setValue(key, QVariant(text));
-    store.endGroup();
-    store.sync();
-    if (store.status() != QSettings::NoError)
-        throw Failure::pathFileAccessError();
-}
-#endif
-
 } // namespace
 
-QSettingsStore::QSettingsStore() = default;
+IniFileStore::IniFileStore() = default;
 
-QSettingsStore::QSettingsStore(QString folder) : folder_(std::move(folder)) {}
+IniFileStore::IniFileStore(QString folder) : folder_(std::move(folder)) {}
 
-bool QSettingsStore::inRegistry() const {
-#ifdef Q_OS_WIN
-    return folder_.isEmpty();
-#else
-    return false;
-#endif
-}
-
-QString QSettingsStore::location(const QString& application) const {
-    return fileOf(application, false);
-}
-
-QString QSettingsStore::fileOf(const QString& application, [[maybe_unused]] bool create) const {
-    if (inRegistry())
-        return CurrentUser + SettingsKey + application;
+QString IniFileStore::fileOf(const QString& application, [[maybe_unused]] bool create) const {
     QString folder = folder_;
     if (folder.isEmpty()) {
 #ifdef Q_OS_LINUX
@@ -188,21 +115,13 @@ QString QSettingsStore::fileOf(const QString& application, [[maybe_unused]] bool
     return folder + QLatin1Char('/') + application + QStringLiteral(".conf");
 }
 
-QString QSettingsStore::GetSetting(const QString& application, const QString& section,
-                                   const QString& key, int defaultValue) {
-#ifdef Q_OS_WIN
-    if (inRegistry())
-        return readRegistry(location(application), section, key, defaultValue);
-#endif
+QString IniFileStore::GetSetting(const QString& application, const QString& section,
+                                 const QString& key, int defaultValue) {
     return readIniFile(fileOf(application, false), section, key, defaultValue);
 }
 
-void QSettingsStore::SaveSetting(const QString& application, const QString& section,
-                                 const QString& key, const QString& text) {
-#ifdef Q_OS_WIN
-    if (inRegistry())
-        return writeRegistry(location(application), section, key, text);
-#endif
+void IniFileStore::SaveSetting(const QString& application, const QString& section,
+                               const QString& key, const QString& text) {
     const QString file = fileOf(application, true);
     if (file.isEmpty())
         throw Failure::pathFileAccessError();

@@ -98,12 +98,10 @@ double cpuSeconds(qint64 pid) {
            static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
-
 int measure(desk::Server server) {
     const char* name = desk::serverName(server);
     if (const QString tool = desk::PrivateDesk::missingTool(server); !tool.isEmpty()) {
-        std::printf("Heard program on %s: skipped, %s is not installed\n", name,
-                    qPrintable(tool));
+        std::printf("Heard program on %s: skipped, %s is not installed\n", name, qPrintable(tool));
         return 0;
     }
     desk::PrivateDesk desk(server);

@@ -84,8 +84,10 @@ inline Run run(const QProcessEnvironment& environment, const QString& program,
 }
 
 // The monitor of the null sink, read as it comes. The arrival time of each
-// piece bounds when its first sample sounded: the earliest bound found is
-// taken as the time of sample 0 on the owner's clock.
+// piece bounds when its samples sounded. A moment on the owner's clock is
+// placed with the tightest bound of the pieces that came in the second after
+// it: a server under load may drop samples of a recording, which would move
+// every later sample if one bound were kept for the whole of it.
 class Recorder {
 public:
     Recorder(const QProcessEnvironment& environment, const QElapsedTimer& clock)
@@ -119,9 +121,12 @@ public:
     }
 
     // Seconds on the owner's clock of the newest sample.
-    double end() const { return start_ + recording.seconds(); }
+    double end() const {
+        return pieces_.empty() ? 0.0
+                               : offsetAround(pieces_.back().arrived - 1.0) + recording.seconds();
+    }
     // The recording's time of a moment on the owner's clock.
-    double at(double clockSeconds) const { return clockSeconds - start_; }
+    double at(double clockSeconds) const { return clockSeconds - offsetAround(clockSeconds); }
 
     tone::Recording recording{{}, Rate};
 
@@ -134,13 +139,29 @@ private:
             recording.samples.push_back(static_cast<std::int16_t>(
                 static_cast<quint8>(pending_[i]) | static_cast<quint8>(pending_[i + 1]) << 8));
         pending_.remove(0, whole);
-        start_ = std::min(start_, arrived - recording.seconds());
+        pieces_.push_back({arrived, arrived - recording.seconds()});
+    }
+
+    // Where sample 0 would be on the owner's clock, near a moment.
+    double offsetAround(double clockSeconds) const {
+        double offset = 1e9;
+        for (auto piece = pieces_.rbegin(); piece != pieces_.rend(); ++piece) {
+            if (piece->arrived < clockSeconds && offset < 1e9)
+                break;
+            if (piece->arrived <= clockSeconds + 1.0)
+                offset = std::min(offset, piece->offset);
+        }
+        return offset;
     }
 
     Child child_;
     const QElapsedTimer& clock_;
     QByteArray pending_;
-    double start_ = 1e9;
+    struct Piece {
+        double arrived; // on the owner's clock
+        double offset;  // arrival less the recording's length then
+    };
+    std::vector<Piece> pieces_;
 };
 
 class PrivateDesk {

@@ -1,7 +1,8 @@
 #include "midi/backends/SoundfontSearch.h"
 
-#include <filesystem>
-#include <fstream>
+#include "shell/RegularFile.h"
+
+#include <QFile>
 
 std::vector<std::string> generalMidiSoundfontCandidates(const std::string& synthDefault) {
     std::vector<std::string> candidates;
@@ -13,12 +14,10 @@ std::vector<std::string> generalMidiSoundfontCandidates(const std::string& synth
 }
 
 std::string firstReadableFile(const std::vector<std::string>& candidates) {
-    for (const auto& path : candidates) {
-        std::error_code error;
-        if (path.empty() || !std::filesystem::is_regular_file(path, error))
-            continue;
-        if (std::ifstream(path, std::ios::binary).good())
+    // Opened as every outside file is: an ordinary file only, never waited on.
+    for (const auto& path : candidates)
+        if (!path.empty() &&
+            checkRegularFile(QFile::decodeName(path.c_str())) == FileOpening::Opened)
             return path;
-    }
     return {};
 }

@@ -32,6 +32,11 @@ function(clavitone_backend name)
     set(CLAVITONE_HAVE_${name} ${found} PARENT_SCOPE)
 endfunction()
 
+# Whether PulseAudio (or PipeWire) and JACK run, asked of their Unix sockets:
+# where the built-in synthesiser chooses its way out and the MIDI ports ask
+# for JACK.
+clavitone_backend(SOUND_SERVERS WHEN UNIX
+    SOURCES SoundServers.cpp SoundServers.h)
 # The built-in synthesiser.
 clavitone_backend(FLUIDSYNTH PKG fluidsynth
     SOURCES FluidSynthOutput.cpp FluidSynthOutput.h FluidHandles.h

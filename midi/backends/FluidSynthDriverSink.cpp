@@ -15,6 +15,20 @@ FluidSynthDriverSink::FluidSynthDriverSink(fluid_settings_t* settings, AudioSour
     figures_.priority = "driver's own";
 }
 
+std::vector<std::string> FluidSynthDriverSink::driverOrder(bool pulseAudioRunning,
+                                                           bool jackRunning) {
+    std::vector<std::string> order;
+    if (pulseAudioRunning)
+        order.emplace_back("pulseaudio");
+    order.emplace_back("alsa");
+    if (jackRunning)
+        order.emplace_back("jack");
+    // Starts only where the process has set up SDL's audio itself; costs
+    // nothing to try otherwise.
+    order.emplace_back("sdl2");
+    return order;
+}
+
 std::unique_ptr<FluidSynthDriverSink>
 FluidSynthDriverSink::start(fluid_settings_t* settings, AudioSource& source, int rate,
                             const std::vector<std::string>& drivers, SynthWorker& worker) {

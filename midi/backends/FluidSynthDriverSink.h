@@ -28,6 +28,9 @@ public:
     // Tries the drivers in order and keeps the first that starts; null when
     // none does. The settings give the driver's period size and count; they
     // and the worker outlive the sink.
+    // FluidSynth's drivers worth trying, in order of preference.
+    static std::vector<std::string> driverOrder(bool pulseAudioRunning, bool jackRunning);
+
     static std::unique_ptr<FluidSynthDriverSink> start(fluid_settings_t* settings,
                                                        AudioSource& source, int rate,
                                                        const std::vector<std::string>& drivers,

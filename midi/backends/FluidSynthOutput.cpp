@@ -3,7 +3,9 @@
 #include "midi/backends/FluidHandles.h"
 #include "midi/backends/FluidSynthDriverSink.h"
 #include "midi/backends/FluidSynthRenderer.h"
+#ifdef CLAVITONE_HAVE_SOUND_SERVERS
 #include "midi/backends/SoundServers.h"
+#endif
 #include "midi/backends/SoundfontSearch.h"
 #include "midi/backends/SynthWorker.h"
 #ifdef CLAVITONE_HAVE_ALSA
@@ -59,9 +61,14 @@ void configure(fluid_settings_t* settings) {
 
 std::unique_ptr<AudioSink> startDrivers(fluid_settings_t* settings, AudioSource& source, int rate,
                                         SynthWorker& worker, bool pulseRunning) {
+#ifdef CLAVITONE_HAVE_SOUND_SERVERS
     const bool jackRunning = jackServerRunsNow();
+#else
+    const bool jackRunning = false;
+#endif
     return FluidSynthDriverSink::start(settings, source, rate,
-                                       audioDriverOrder(pulseRunning, jackRunning), worker);
+                                       FluidSynthDriverSink::driverOrder(pulseRunning, jackRunning),
+                                       worker);
 }
 
 #ifdef CLAVITONE_HAVE_LIBPULSE
@@ -122,7 +129,11 @@ private:
 // `choice`, when set, is to run on the worker to settle on the way out.
 std::unique_ptr<AudioSink> startSink(fluid_settings_t* settings, AudioSource& source, int rate,
                                      SynthWorker& worker, std::function<void()>& choice) {
+#ifdef CLAVITONE_HAVE_SOUND_SERVERS
     const bool pulseRunning = pulseAudioServerRunning(processEnvironment, processUserId());
+#else
+    const bool pulseRunning = false;
+#endif
 #ifdef CLAVITONE_HAVE_LIBPULSE
     if (pulseRunning)
         if (auto server = PulseAudioSink::connect(source, rate, "Clavitone")) {

@@ -1,13 +1,14 @@
 #include "midi/backends/MidiSystems.h"
 
-#include "midi/backends/SoundServers.h"
-
 #include <QFileInfo>
 
 #include <RtMidi.h>
 
 #ifdef CLAVITONE_HAVE_JACK
 #include <jack/jack.h>
+#endif
+#ifdef CLAVITONE_HAVE_SOUND_SERVERS
+#include "midi/backends/SoundServers.h"
 #endif
 
 namespace {
@@ -49,7 +50,7 @@ bool midiSystemRuns(MidiSystem system) {
     case MidiSystem::Alsa:
         return QFileInfo::exists(QStringLiteral("/dev/snd/seq"));
     case MidiSystem::Jack:
-#ifdef CLAVITONE_HAVE_JACK
+#if defined(CLAVITONE_HAVE_JACK) && defined(CLAVITONE_HAVE_SOUND_SERVERS)
         return jackServerRunsNow();
 #else
         return false;

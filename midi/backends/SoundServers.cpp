@@ -6,11 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#ifdef Q_OS_UNIX
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -29,14 +27,9 @@ std::optional<std::string> processEnvironment(const char* name) {
 }
 
 unsigned processUserId() {
-#ifdef Q_OS_UNIX
     return ::getuid();
-#else
-    return 0;
-#endif
 }
 
-#ifdef Q_OS_UNIX
 bool unixSocketAccepts(const std::string& path) {
     sockaddr_un address{};
     if (path.empty() || path.size() >= sizeof address.sun_path)
@@ -53,13 +46,6 @@ bool unixSocketAccepts(const std::string& path) {
     ::close(fd);
     return accepted;
 }
-#else
-// The servers found through Unix sockets (PulseAudio, JACK's request socket)
-// are Unix programs; on Windows nothing is probed and none is found.
-bool unixSocketAccepts(const std::string&) {
-    return false;
-}
-#endif
 
 std::vector<std::string> pulseAudioSocketPaths(const EnvironmentLookup& environment,
                                                unsigned userId) {
@@ -101,17 +87,4 @@ bool jackServerRunsNow() {
         return false;
     qputenv("JACK_NO_START_SERVER", "1");
     return true;
-}
-
-std::vector<std::string> audioDriverOrder(bool pulseAudioRunning, bool jackRunning) {
-    std::vector<std::string> order;
-    if (pulseAudioRunning)
-        order.emplace_back("pulseaudio");
-    order.emplace_back("alsa");
-    if (jackRunning)
-        order.emplace_back("jack");
-    // Starts only where the process has set up SDL's audio itself; costs
-    // nothing to try otherwise.
-    order.emplace_back("sdl2");
-    return order;
 }

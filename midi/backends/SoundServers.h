@@ -1,5 +1,8 @@
 #pragma once
 
+// Whether a sound server runs, asked of the Unix sockets it listens on (built
+// on Unix only, where PulseAudio, PipeWire and JACK run).
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -11,11 +14,10 @@ using EnvironmentLookup = std::function<std::optional<std::string>(const char* n
 // The process environment.
 std::optional<std::string> processEnvironment(const char* name);
 
-// The real user id of the process; 0 on Windows, which has none.
+// The real user id of the process.
 unsigned processUserId();
 
-// True when something accepts connections on the Unix socket at path; always
-// false on Windows.
+// True when something accepts connections on the Unix socket at path.
 bool unixSocketAccepts(const std::string& path);
 
 // The sockets a PulseAudio (or PipeWire) server of this user listens on, most
@@ -42,6 +44,3 @@ bool jackServerRunning(const EnvironmentLookup& environment, unsigned userId);
 // client library is told never to start a server of its own
 // (JACK_NO_START_SERVER), for every JACK client the program makes later.
 bool jackServerRunsNow();
-
-// The audio drivers worth trying, in order of preference.
-std::vector<std::string> audioDriverOrder(bool pulseAudioRunning, bool jackRunning);

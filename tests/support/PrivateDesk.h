@@ -342,28 +342,29 @@ private:
             return run(environment, QStringLiteral("pactl"), arguments).ok;
         };
         QString failed;
-        const bool sinkMade =
-            (answers() || (failed = QStringLiteral("no answer"), false)) &&
-            (pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
-                    QStringLiteral("sink_name=rec"), QStringLiteral("rate=%1").arg(Rate)}) ||
-             (failed = QStringLiteral("no null sink"), false)) &&
-            waitFor(
-                [&] {
-                    return pactl({QStringLiteral("set-default-sink"), QStringLiteral("rec")}) &&
-                           run(environment, QStringLiteral("pactl"),
-                               {QStringLiteral("get-default-sink")})
-                                   .output.trimmed() == "rec";
-                },
-                10000);
-        if (!sinkMade) {
-            QString errors = failed;
+        if (!answers())
+            failed = QStringLiteral("no answer");
+        else if (!pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                         QStringLiteral("sink_name=rec"), QStringLiteral("rate=%1").arg(Rate)}))
+            failed = QStringLiteral("no null sink");
+        else if (!waitFor(
+                     [&] {
+                         return pactl(
+                                    {QStringLiteral("set-default-sink"), QStringLiteral("rec")}) &&
+                                run(environment, QStringLiteral("pactl"),
+                                    {QStringLiteral("get-default-sink")})
+                                        .output.trimmed() == "rec";
+                     },
+                     10000))
+            failed = QStringLiteral("the null sink is not the default");
+        if (!failed.isEmpty()) {
             for (const auto& part : sound_)
-                errors +=
+                failed +=
                     QLatin1Char('\n') + part->process.program() +
                     (part->process.state() == QProcess::Running ? QStringLiteral(": ")
                                                                 : QStringLiteral(" ended: ")) +
                     QString::fromLocal8Bit(part->process.readAllStandardError().trimmed());
-            return QStringLiteral("PipeWire does not start here: ") + errors.right(2000);
+            return QStringLiteral("PipeWire does not start here: ") + failed.right(2000);
         }
         return {};
     }

@@ -58,21 +58,19 @@ public:
         int event = 0, error = 0, major = 0, minor = 0;
         return display_ && XTestQueryExtension(display_, &event, &error, &major, &minor);
     }
-    // Presses and releases a key; returns once the server has handled the press.
-    void press(char letter) {
+    // Presses or releases a letter's key; returns once the server has
+    // handled it.
+    void press(char letter) { send(letter, True); }
+    void release(char letter) { send(letter, False); }
+
+private:
+    void send(char letter, Bool down) {
         const KeyCode code =
             XKeysymToKeycode(display_, XStringToKeysym(std::string(1, letter).c_str()));
-        XTestFakeKeyEvent(display_, code, True, CurrentTime);
-        XSync(display_, False);
-    }
-    void release(char letter) {
-        const KeyCode code =
-            XKeysymToKeycode(display_, XStringToKeysym(std::string(1, letter).c_str()));
-        XTestFakeKeyEvent(display_, code, False, CurrentTime);
+        XTestFakeKeyEvent(display_, code, down, CurrentTime);
         XSync(display_, False);
     }
 
-private:
     Display* display_;
 };
 

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
 #include <unistd.h>
 #endif

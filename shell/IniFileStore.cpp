@@ -103,7 +103,7 @@ IniFileStore::IniFileStore(QString folder) : folder_(std::move(folder)) {}
 QString IniFileStore::fileOf(const QString& application, [[maybe_unused]] bool create) const {
     QString folder = folder_;
     if (folder.isEmpty()) {
-#ifdef Q_OS_LINUX
+#ifndef Q_OS_WIN
         // Found by the bytes the environment gives, under the XDG rule.
         folder = nativeConfigurationFolder(create);
         if (folder.isEmpty())

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFile>
 
-#ifdef Q_OS_LINUX
+#ifndef Q_OS_WIN
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
@@ -18,7 +18,7 @@ bool roundTrips(const QByteArray& nativeName) {
     return QFile::encodeName(QFile::decodeName(nativeName)) == nativeName;
 }
 
-#ifdef Q_OS_LINUX
+#ifndef Q_OS_WIN
 
 // Makes every missing folder of an absolute name.
 bool makeFolders(const QByteArray& nativeName) {
@@ -54,7 +54,7 @@ QString folderFromNativeName(const QByteArray& nativeName, bool create) {
         return {};
     if (roundTrips(nativeName))
         return QDir::cleanPath(QFile::decodeName(nativeName));
-#ifdef Q_OS_LINUX
+#ifndef Q_OS_WIN
     if (create && !makeFolders(nativeName))
         return {};
     const int descriptor = folderDescriptor(nativeName);
@@ -68,7 +68,7 @@ QString folderFromNativeName(const QByteArray& nativeName, bool create) {
 }
 
 QString nativeProgramFolder() {
-#ifdef Q_OS_LINUX
+#ifndef Q_OS_WIN
     QByteArray program(4096, '\0');
     const ssize_t length = ::readlink("/proc/self/exe", program.data(), program.size());
     if (length <= 0 || length >= program.size())
@@ -84,7 +84,7 @@ QString nativeProgramFolder() {
 }
 
 QString nativeConfigurationFolder(bool create) {
-#ifdef Q_OS_LINUX
+#ifndef Q_OS_WIN
     const QByteArray xdg = qgetenv("XDG_CONFIG_HOME");
     if (xdg.startsWith('/'))
         return folderFromNativeName(xdg, create);
@@ -99,7 +99,7 @@ QString nativeConfigurationFolder(bool create) {
 }
 
 void dropRelativeConfigurationHome() {
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_WIN
     if (qEnvironmentVariableIsSet("XDG_CONFIG_HOME") && !qgetenv("XDG_CONFIG_HOME").startsWith('/'))
         qunsetenv("XDG_CONFIG_HOME");
 #endif

@@ -27,7 +27,7 @@
 #include <thread>
 #include <vector>
 
-#if defined(CLAVITONE_HAVE_LIBPULSE) && defined(Q_OS_LINUX)
+#if defined(CLAVITONE_HAVE_LIBPULSE) && !defined(Q_OS_WIN)
 #include "support/ListeningSocket.h"
 #include "support/PrivateDesk.h"
 #define CLAVITONE_TEST_SOUND_SERVER 1

@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QString>
 
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
 #endif
 
@@ -19,13 +19,13 @@ inline bool makeHostile(const QString& path, Hostile kind) {
     case Hostile::Folder:
         return QDir().mkpath(path);
     case Hostile::Pipe:
-#ifdef Q_OS_UNIX // a named pipe in the file system is a POSIX thing
+#ifndef Q_OS_WIN // a named pipe in the file system is a POSIX thing
         return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
 #else
         return false;
 #endif
     case Hostile::EndlessDevice:
-#ifdef Q_OS_UNIX // /dev/zero
+#ifndef Q_OS_WIN // /dev/zero
         return QFile::link(QStringLiteral("/dev/zero"), path);
 #else
         return false;

@@ -33,7 +33,7 @@
 
 #include "support/PrivateDesk.h"
 
-#include "midi/backends/FluidSynthOutput.h"
+#include "midi/backends/fluidsynth/FluidSynthOutput.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

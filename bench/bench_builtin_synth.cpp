@@ -8,7 +8,7 @@
 //   bench_builtin_synth play       eight notes half a second apart through the
 //                                  audio device, to listen to or record
 
-#include "midi/backends/FluidSynthOutput.h"
+#include "midi/backends/fluidsynth/FluidSynthOutput.h"
 
 #include <algorithm>
 #include <chrono>

@@ -13,11 +13,11 @@
 //
 //   bench_limiter [seconds]          default 5
 
-#include "midi/backends/FluidHandles.h"
-#include "midi/backends/FluidSynthOutput.h"
-#include "midi/backends/FluidSynthRenderer.h"
 #include "midi/backends/PeakLimiter.h"
 #include "midi/backends/SoundfontSearch.h"
+#include "midi/backends/fluidsynth/FluidHandles.h"
+#include "midi/backends/fluidsynth/FluidSynthOutput.h"
+#include "midi/backends/fluidsynth/FluidSynthRenderer.h"
 
 #include <algorithm>
 #include <cmath>

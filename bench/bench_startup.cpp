@@ -19,7 +19,7 @@
 #include "app/Program.h"
 #include "app/Services.h"
 #include "keyboard/MainWindow.h"
-#include "midi/backends/FluidSynthOutput.h"
+#include "midi/backends/fluidsynth/FluidSynthOutput.h"
 #include "shell/AppIcon.h"
 
 #include <QApplication>

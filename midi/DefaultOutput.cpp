@@ -1,9 +1,9 @@
 #include "midi/DefaultOutput.h"
 
 #if defined(CLAVITONE_HAVE_WINMM)
-#include "midi/backends/WinmmOutput.h"
+#include "midi/backends/winmm/WinmmOutput.h"
 #elif defined(CLAVITONE_HAVE_FLUIDSYNTH)
-#include "midi/backends/FluidSynthOutput.h"
+#include "midi/backends/fluidsynth/FluidSynthOutput.h"
 #else
 #include "midi/backends/NullOutput.h"
 #endif

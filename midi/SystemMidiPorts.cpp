@@ -1,7 +1,7 @@
 #include "midi/SystemMidiPorts.h"
 
 #ifdef CLAVITONE_HAVE_RTMIDI
-#include "midi/backends/RtMidiPorts.h"
+#include "midi/backends/rtmidi/RtMidiPorts.h"
 #endif
 
 std::unique_ptr<MidiPortCatalogue> createSystemMidiPorts() {

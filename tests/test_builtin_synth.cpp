@@ -6,10 +6,10 @@
 
 #include "midi/backends/SoundfontSearch.h"
 #ifdef CLAVITONE_HAVE_FLUIDSYNTH
-#include "midi/backends/FluidHandles.h"
-#include "midi/backends/FluidSynthDriverSink.h"
-#include "midi/backends/FluidSynthOutput.h"
-#include "midi/backends/FluidSynthRenderer.h"
+#include "midi/backends/fluidsynth/FluidHandles.h"
+#include "midi/backends/fluidsynth/FluidSynthDriverSink.h"
+#include "midi/backends/fluidsynth/FluidSynthOutput.h"
+#include "midi/backends/fluidsynth/FluidSynthRenderer.h"
 #endif
 
 #include <QDeadlineTimer>

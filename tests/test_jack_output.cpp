@@ -5,7 +5,7 @@
 #include "midi/MidiOutDevice.h"
 #include "midi/ShortMessage.h"
 #include "midi/SystemMidiPorts.h"
-#include "midi/backends/RtMidiOutput.h"
+#include "midi/backends/rtmidi/RtMidiOutput.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -3,11 +3,11 @@
 
 #include "midi/backends/SoundfontSearch.h"
 #ifdef CLAVITONE_HAVE_SOUND_SERVERS
-#include "midi/backends/SoundServers.h"
+#include "midi/backends/soundservers/SoundServers.h"
 #include "support/ListeningSocket.h"
 #endif
 #ifdef CLAVITONE_HAVE_FLUIDSYNTH
-#include "midi/backends/FluidSynthDriverSink.h"
+#include "midi/backends/fluidsynth/FluidSynthDriverSink.h"
 #endif
 
 #include <QFile>

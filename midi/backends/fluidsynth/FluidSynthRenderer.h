@@ -1,10 +1,10 @@
 #pragma once
 
-#include "midi/backends/AudioSink.h"
 #include "midi/backends/PeakLimiter.h"
-#include "midi/backends/PinnedPresets.h"
-#include "midi/backends/SynthWorker.h"
-#include "midi/backends/TimedMessages.h"
+#include "midi/backends/fluidsynth/AudioSink.h"
+#include "midi/backends/fluidsynth/PinnedPresets.h"
+#include "midi/backends/fluidsynth/SynthWorker.h"
+#include "midi/backends/fluidsynth/TimedMessages.h"
 
 #include <array>
 #include <atomic>

@@ -1,19 +1,19 @@
-#include "midi/backends/FluidSynthOutput.h"
+#include "midi/backends/fluidsynth/FluidSynthOutput.h"
 
-#include "midi/backends/FluidHandles.h"
-#include "midi/backends/FluidSynthDriverSink.h"
-#include "midi/backends/FluidSynthRenderer.h"
+#include "midi/backends/fluidsynth/FluidHandles.h"
+#include "midi/backends/fluidsynth/FluidSynthDriverSink.h"
+#include "midi/backends/fluidsynth/FluidSynthRenderer.h"
 #ifdef CLAVITONE_HAVE_SOUND_SERVERS
-#include "midi/backends/SoundServers.h"
+#include "midi/backends/soundservers/SoundServers.h"
 #endif
 #include "midi/backends/SoundfontSearch.h"
-#include "midi/backends/SynthWorker.h"
+#include "midi/backends/fluidsynth/SynthWorker.h"
 #ifdef CLAVITONE_HAVE_ALSA
-#include "midi/backends/AlsaDefault.h"
+#include "midi/backends/alsa/AlsaDefault.h"
 #endif
 #ifdef CLAVITONE_HAVE_LIBPULSE
-#include "midi/backends/PulseAudioSink.h"
-#include "midi/backends/RenderPriority.h"
+#include "midi/backends/pulseaudio/PulseAudioSink.h"
+#include "midi/backends/pulseaudio/RenderPriority.h"
 #endif
 
 #include <atomic>

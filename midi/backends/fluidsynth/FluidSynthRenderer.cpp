@@ -1,4 +1,4 @@
-#include "midi/backends/FluidSynthRenderer.h"
+#include "midi/backends/fluidsynth/FluidSynthRenderer.h"
 
 #include "midi/backends/SynthCommand.h"
 

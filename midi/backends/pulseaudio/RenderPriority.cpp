@@ -1,4 +1,4 @@
-#include "midi/backends/RenderPriority.h"
+#include "midi/backends/pulseaudio/RenderPriority.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

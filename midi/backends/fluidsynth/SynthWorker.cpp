@@ -1,4 +1,4 @@
-#include "midi/backends/SynthWorker.h"
+#include "midi/backends/fluidsynth/SynthWorker.h"
 
 #include <system_error>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "midi/backends/MidiSystems.h"
+#include "midi/backends/rtmidi/MidiSystems.h"
 
 #include <QFileInfo>
 
@@ -8,7 +8,7 @@
 #include <jack/jack.h>
 #endif
 #ifdef CLAVITONE_HAVE_SOUND_SERVERS
-#include "midi/backends/SoundServers.h"
+#include "midi/backends/soundservers/SoundServers.h"
 #endif
 
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "midi/backends/AudioSink.h"
-#include "midi/backends/FluidHandles.h"
-#include "midi/backends/RestTimer.h"
+#include "midi/backends/fluidsynth/AudioSink.h"
+#include "midi/backends/fluidsynth/FluidHandles.h"
+#include "midi/backends/fluidsynth/RestTimer.h"
 
 #include <atomic>
 #include <cstdint>

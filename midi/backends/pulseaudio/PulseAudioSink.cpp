@@ -1,7 +1,7 @@
-#include "midi/backends/PulseAudioSink.h"
+#include "midi/backends/pulseaudio/PulseAudioSink.h"
 
-#include "midi/backends/RenderPriority.h"
-#include "midi/backends/TimedMessages.h"
+#include "midi/backends/fluidsynth/TimedMessages.h"
+#include "midi/backends/pulseaudio/RenderPriority.h"
 
 #include <pulse/pulseaudio.h>
 

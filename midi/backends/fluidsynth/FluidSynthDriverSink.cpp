@@ -1,7 +1,7 @@
-#include "midi/backends/FluidSynthDriverSink.h"
+#include "midi/backends/fluidsynth/FluidSynthDriverSink.h"
 
-#include "midi/backends/SynthWorker.h"
-#include "midi/backends/TimedMessages.h"
+#include "midi/backends/fluidsynth/SynthWorker.h"
+#include "midi/backends/fluidsynth/TimedMessages.h"
 
 #include <algorithm>
 

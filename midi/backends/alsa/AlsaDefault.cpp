@@ -1,4 +1,4 @@
-#include "midi/backends/AlsaDefault.h"
+#include "midi/backends/alsa/AlsaDefault.h"
 
 #include <alsa/asoundlib.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "midi/MidiOutDevice.h"
-#include "midi/backends/AudioSink.h"
+#include "midi/backends/fluidsynth/AudioSink.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "midi/backends/SoundServers.h"
+#include "midi/backends/soundservers/SoundServers.h"
 
 #include <QByteArray>
 #include <QtGlobal>

@@ -1,7 +1,7 @@
-#include "midi/backends/RtMidiOutput.h"
+#include "midi/backends/rtmidi/RtMidiOutput.h"
 
 #include "midi/ShortMessage.h"
-#include "midi/backends/MidiSystems.h"
+#include "midi/backends/rtmidi/MidiSystems.h"
 
 #include <RtMidi.h>
 

@@ -1,4 +1,4 @@
-#include "midi/backends/WinmmOutput.h"
+#include "midi/backends/winmm/WinmmOutput.h"
 
 #include "midi/ShortMessage.h"
 

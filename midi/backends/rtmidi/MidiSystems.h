@@ -1,6 +1,6 @@
 #pragma once
 
-#include "midi/backends/RtMidiOutput.h"
+#include "midi/backends/rtmidi/RtMidiOutput.h"
 
 #include <memory>
 #include <vector>

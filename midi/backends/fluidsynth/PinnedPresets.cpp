@@ -1,4 +1,4 @@
-#include "midi/backends/PinnedPresets.h"
+#include "midi/backends/fluidsynth/PinnedPresets.h"
 
 #include <algorithm>
 

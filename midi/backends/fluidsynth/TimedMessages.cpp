@@ -1,4 +1,4 @@
-#include "midi/backends/TimedMessages.h"
+#include "midi/backends/fluidsynth/TimedMessages.h"
 
 #include <algorithm>
 #include <chrono>

@@ -63,6 +63,30 @@ QString readIniFile(const QString& path, const QString& section, const QString& 
     return iniValue(*content, section, key).value_or(QString::number(defaultValue));
 }
 
+// Writes `content` to a new file beside `path` and renames it into place.
+// False only when the rename was refused; any other failure is reported.
+bool replaceFile(const QString& path, const QByteArray& content,
+                 const std::optional<FileOwnership>& ownership) {
+    QSaveFile file(path);
+    // Unbuffered: a buffered QFile drops the error of a short write (a full
+    // disk) when it flushes, and the cut file would then be committed.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw Failure::pathFileAccessError();
+    if (ownership && !giveOwnership(file.handle(), *ownership)) {
+        file.cancelWriting();
+        throw Failure::pathFileAccessError();
+    }
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        throw Failure::pathFileAccessError();
+    }
+    if (file.commit()) // flushed to the disk and renamed into place, or nothing
+        return true;
+    if (file.error() == QFileDevice::RenameError)
+        return false;
+    throw Failure::pathFileAccessError();
+}
+
 void writeIniFile(const QString& path, const QString& section, const QString& key,
                   const QString& text) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
@@ -77,21 +101,16 @@ void writeIniFile(const QString& path, const QString& section, const QString& ke
     if (ownership && !ownership->writable)
         throw Failure::pathFileAccessError();
     const QByteArray after = withIniValue(before, section, key, text);
-    QSaveFile file(path);
-    // Unbuffered: a buffered QFile drops the error of a short write (a full
-    // disk) when it flushes, and the cut file would then be committed.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw Failure::pathFileAccessError();
-    if (ownership && !giveOwnership(file.handle(), *ownership)) {
-        file.cancelWriting();
-        throw Failure::pathFileAccessError();
+    // Windows refuses to replace a file that is open, even for a moment while
+    // another copy reads it without the lock: the rename is tried again until
+    // the lock's own wait is over.
+    QElapsedTimer renaming;
+    renaming.start();
+    while (!replaceFile(path, after, ownership)) {
+        if (renaming.elapsed() >= LockWaitMilliseconds)
+            throw Failure::pathFileAccessError();
+        QThread::msleep(2);
     }
-    if (file.write(after) != after.size()) {
-        file.cancelWriting();
-        throw Failure::pathFileAccessError();
-    }
-    if (!file.commit()) // flushed to the disk and renamed into place, or nothing
-        throw Failure::pathFileAccessError();
 }
 
 } // namespace

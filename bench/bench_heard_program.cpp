@@ -58,15 +58,14 @@ public:
         int event = 0, error = 0, major = 0, minor = 0;
         return display_ && XTestQueryExtension(display_, &event, &error, &major, &minor);
     }
-    // Presses or releases a letter's key; returns once the server has
-    // handled it.
-    void press(char letter) { send(letter, True); }
-    void release(char letter) { send(letter, False); }
+    // Presses or releases a key by its X name ("a", "Prior"); returns once
+    // the server has handled it.
+    void press(const char* key) { send(key, True); }
+    void release(const char* key) { send(key, False); }
 
 private:
-    void send(char letter, Bool down) {
-        const KeyCode code =
-            XKeysymToKeycode(display_, XStringToKeysym(std::string(1, letter).c_str()));
+    void send(const char* key, Bool down) {
+        const KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(key));
         XTestFakeKeyEvent(display_, code, down, CurrentTime);
         XSync(display_, False);
     }
@@ -196,17 +195,22 @@ int measure(desk::Server server) {
         std::printf("Heard program on %s: the display has no test extension\n", name);
         return 1;
     }
+    // Presses and releases a key; the moment the server had the press.
+    const auto tap = [&](const char* key) {
+        presser.press(key);
+        const double at = now();
+        desk::waitFor([&] { return now() >= at + 0.05; }, 1000);
+        presser.release(key);
+        return at;
+    };
     std::vector<int> notes;
     std::vector<double> pressed;
     for (int i = 0; i < Notes; ++i) {
         const int index = (i * 7) % 26;
-        const char letter = static_cast<char>('a' + index);
+        const char letter[] = {static_cast<char>('a' + index), '\0'};
         notes.push_back(BaseNote + index);
         const double due = now() + Gap;
-        presser.press(letter);
-        pressed.push_back(now());
-        desk::waitFor([&] { return now() >= pressed.back() + 0.05; }, 1000);
-        presser.release(letter);
+        pressed.push_back(tap(letter));
         desk::waitFor([&] { return now() >= due; }, 2000);
     }
     const double typedEnd = now() + 1.0;
@@ -246,7 +250,9 @@ int measure(desk::Server server) {
     // An instrument change 70 ms before a note is due: Tab to the instrument
     // bar, a key, and 430 ms later a page up there.
     keys({QStringLiteral("Tab")}, 0);
-    const double changeKey = keys({QStringLiteral("m"), QStringLiteral("Prior")}, 0.43);
+    const double changeKey = tap("m");
+    desk::waitFor([&] { return now() >= changeKey + 0.43; }, 2000);
+    tap("Prior");
     const double changeEnd = now() + 1.2;
     desk::waitFor([&] { return recorder.end() > changeEnd; }, 10000);
     const double changed =

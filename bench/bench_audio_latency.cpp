@@ -209,8 +209,9 @@ int measure(desk::Server server, int notes, int busyLoops) {
                 figures.bufferFrames, ms(figures.bufferFrames), figures.requestFrames,
                 ms(figures.requestFrames), figures.prebufFrames, figures.latencyMs,
                 figures.priority.c_str());
-    std::printf("  hand-off to sound delay %.1f ms; under-runs %d; messages late %d\n",
-                figures.delayMs, figures.underruns, synth.lateMessages());
+    std::printf("  hand-off to sound delay %.1f ms; under-runs %d while sounding, %d in silence; "
+                "messages late %d\n",
+                figures.delayMs, figures.underruns, figures.silentUnderruns, synth.lateMessages());
     if (latency.empty()) {
         std::printf("  no note was found in the recording\n");
         return 1;

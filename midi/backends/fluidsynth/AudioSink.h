@@ -29,12 +29,13 @@ public:
 // What an audio sink was granted and measured, for the benchmark report.
 struct AudioSinkFigures {
     int rate = 0;
-    int bufferFrames = 0;  // target length of the stream's buffer
-    int requestFrames = 0; // least amount asked for at a time
-    int prebufFrames = 0;  // filled before playing starts
-    double latencyMs = -1; // last measured: a frame written to the frame heard
-    double delayMs = 0;    // hand-off of a message to its sound
-    int underruns = 0;
+    int bufferFrames = 0;    // target length of the stream's buffer
+    int requestFrames = 0;   // least amount asked for at a time
+    int prebufFrames = 0;    // filled before playing starts
+    double latencyMs = -1;   // last measured: a frame written to the frame heard
+    double delayMs = 0;      // hand-off of a message to its sound
+    int underruns = 0;       // while sound was playing
+    int silentUnderruns = 0; // while only silence was
     int sleeps = 0;
     bool asleep = false;
     std::string priority; // the render thread's scheduling

@@ -279,6 +279,7 @@ void PulseAudioSink::openStream() {
     }
     clock_.restart();
     rest_.restart();
+    lastWriteSounded_ = false;
     asleep_.store(false);
     figures_.asleep = false;
 }
@@ -366,6 +367,8 @@ void PulseAudioSink::write(std::size_t bytes) {
         bytes -= static_cast<std::size_t>(frames) * FrameBytes;
     }
 
+    if (written > 0)
+        lastWriteSounded_ = sounding;
     if (rest_.played(static_cast<int>(written), sounding))
         sleepSoon();
 }
@@ -381,9 +384,16 @@ void PulseAudioSink::remeasure(pa_stream*, void* self) {
 }
 
 void PulseAudioSink::underflow() {
-    ++figures_.underruns;
     // The silence the server played moved every later frame: measure afresh.
     clock_.remeasure();
+    // Between phrases the stream plays silence, and silence that runs out is
+    // heard as silence: nobody hears that gap, and a longer latency for it
+    // would make every later note late for a minute.
+    if (!lastWriteSounded_) {
+        ++figures_.silentUnderruns;
+        return;
+    }
+    ++figures_.underruns;
     calmSinceNs_ = steadyNanoseconds();
     // More room, whatever the render thread's priority: a real-time thread
     // may still be late, and so may the server. The delay follows the longer

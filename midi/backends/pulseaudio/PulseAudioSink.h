@@ -125,6 +125,7 @@ private:
     bool sleepQueued_ = false;
     bool streamFailed_ = false;
     bool priorityRaised_ = false;
+    bool lastWriteSounded_ = false; // the frames that ran out last held sound
     // Asks RealtimeKit for the render thread's priority, where the process
     // could not raise it itself.
     std::thread priorityRequest_;

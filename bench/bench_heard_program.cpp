@@ -233,7 +233,9 @@ int measure(desk::Server server) {
                 onset = t;
                 break;
             }
-        beyond.push_back(1000.0 * (onset - key - 0.5));
+        // On the clock, as samples the server dropped would move the onset.
+        beyond.push_back(1000.0 *
+                         (recorder.clockOf(onset) - pressed[static_cast<std::size_t>(i)] - 0.5));
     }
     int dropOuts = 0;
     std::size_t zeros = 0;
@@ -275,7 +277,7 @@ int measure(desk::Server server) {
     else
         std::printf("  instrument change 70 ms before a note: key to sound beyond the half second "
                     "%.1f ms\n",
-                    1000.0 * (changed - recorder.at(changeKey) - 0.5));
+                    1000.0 * (recorder.clockOf(changed) - changeKey - 0.5));
     return 0;
 }
 

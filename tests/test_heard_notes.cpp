@@ -110,8 +110,11 @@ class HeardNotesTest : public QObject {
                      }());
             return -1;
         }
-        const double afterKey = onset - recorder_->at(key.latest);
-        const double afterKeyAtMost = onset - recorder_->at(key.earliest);
+        // On the clock: samples the server dropped between the key and the
+        // note would make the note seem early in the recording.
+        const double heard = recorder_->clockOf(onset);
+        const double afterKey = heard - key.latest;
+        const double afterKeyAtMost = heard - key.earliest;
         qInfo("note %d after the key: %.0f to %.0f ms", note, afterKey * 1000,
               afterKeyAtMost * 1000);
         // The analysis window and the arrival of the recording blur the onset.

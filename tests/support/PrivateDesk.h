@@ -127,6 +127,23 @@ public:
     }
     // The recording's time of a moment on the owner's clock.
     double at(double clockSeconds) const { return clockSeconds - offsetAround(clockSeconds); }
+    // The moment on the owner's clock of a time in the recording: placed by
+    // the pieces that brought it, so that samples the server dropped before
+    // it do not move it.
+    double clockOf(double recordingSeconds) const {
+        double offset = 1e9;
+        double firstArrival = -1;
+        for (const Piece& piece : pieces_) {
+            if (piece.arrived - piece.offset < recordingSeconds)
+                continue; // arrived before the moment was recorded
+            if (firstArrival < 0)
+                firstArrival = piece.arrived;
+            if (piece.arrived > firstArrival + 1.0)
+                break;
+            offset = std::min(offset, piece.offset);
+        }
+        return recordingSeconds + (firstArrival < 0 ? offsetAround(1e9) : offset);
+    }
 
     tone::Recording recording{{}, Rate};
 

@@ -121,6 +121,20 @@ private slots:
         QCOMPARE(stream.clock.delayNs(), usual);
     }
 
+    // A stall that ran the stream dry: the write after it, measured afresh,
+    // comes long after the one before, yet later messages wait no longer.
+    void aStallDoesNotRaiseTheDelay() {
+        Stream stream;
+        const auto report = [](std::int64_t) { return 15 * Ms; };
+        stream.play(2.0, report);
+        const std::int64_t usual = stream.clock.delayNs();
+        stream.nowNs += 150 * Ms;
+        stream.clock.remeasure();
+        const std::int64_t ahead = stream.play(0.5, report);
+        QVERIFY2(std::abs(ahead - 15 * Ms) < Ms / 10, qPrintable(QString::number(ahead)));
+        QCOMPARE(stream.clock.delayNs(), usual);
+    }
+
     // A new stream counts its frames from 0 and keeps the delay; its first
     // write, before any report, is heard after the latency last measured.
     void aNewStreamKeepsWhatWasMeasured() {

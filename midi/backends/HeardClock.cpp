@@ -51,7 +51,11 @@ std::int64_t HeardClock::write(std::int64_t nowNs, std::int64_t latencyNs) {
         latencyNs_ = heard - nowNs;
 
     // A message handed over just after the last write is played by this one.
-    if (lastWriteNs_ >= 0) {
+    // Not after an under-run, a move or a resume: the gap before this write
+    // spans the silence, which says nothing of the wait between writes.
+    const bool acrossGap = gapBefore_;
+    gapBefore_ = false;
+    if (lastWriteNs_ >= 0 && !acrossGap) {
         if (nowNs - windowStartNs_ >= WindowNs) {
             previousNeedNs_ = needNs_;
             needNs_ = 0;
@@ -74,10 +78,12 @@ void HeardClock::restart() {
     framesWritten_ = 0;
     lastWriteNs_ = -1;
     measured_ = false;
+    gapBefore_ = false;
 }
 
 void HeardClock::remeasure() {
     measured_ = false;
+    gapBefore_ = true;
 }
 
 void HeardClock::expect(std::int64_t latencyNs) {

@@ -15,8 +15,9 @@
 //
 // The delay covers the worst the last two seconds have shown: a message
 // handed over just after a write waits for the next one (the gap between
-// writes), whose first frame is heard its latency later. A margin comes on
-// top. Before anything is measured the delay is `expectedLatencyNs` plus the
+// writes), whose first frame is heard its latency later; a gap across an
+// under-run, a move or a resume is no such wait. A margin comes on top.
+// Before anything is measured the delay is `expectedLatencyNs` plus the
 // request period and the margin.
 class HeardClock {
 public:
@@ -64,6 +65,7 @@ private:
     std::int64_t latencyNs_ = -1;
 
     std::int64_t lastWriteNs_ = -1;
+    bool gapBefore_ = false; // measured afresh since the last write
     std::int64_t windowStartNs_ = 0;
     std::int64_t needNs_ = 0;         // the largest need of the current window
     std::int64_t previousNeedNs_ = 0; // and of the window before

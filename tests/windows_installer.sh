@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The Windows installer as a user meets it, under Wine:
+#   windows_installer.sh <installer> <zip> <program it packs> <wine-run>
+# In a fresh Wine prefix: a silent install (/S) puts the zip's files and an
+# uninstaller in "Program Files\Clavitone", a Start-menu shortcut whose program
+# carries the icon, and an entry in the list of installed programs. Started
+# through that shortcut, the installed program shows its window, and a bar
+# moved there is saved in the user's settings. A silent uninstall, as the list
+# of installed programs starts it, leaves no installed file, shortcut or entry,
+# and the user's settings where they were.
+set -euo pipefail
+installer="$1"
+zip="$2"
+built="$3"
+run="$4"
+
+scratch="$(mktemp -d)"
+. "$(dirname "$0")/wine_window.sh"
+# Only the installed DLLs count, in a prefix no other check has touched.
+export CLAVITONE_WINEPATH=""
+export CLAVITONE_WINEPREFIX="$scratch/prefix"
+
+[ -f "$installer" ] || fail "no installer $installer (scripts/windows makes it)"
+[ "$installer" -nt "$built" ] ||
+    fail "$installer is older than $built: pack it again (scripts/windows)"
+command -v wrestool >/dev/null || fail "wrestool is missing (package icoutils)"
+
+# The entry in the list of installed programs: the installer is a 32-bit
+# program, whose view of HKEY_LOCAL_MACHINE\Software is Wow6432Node; for a user
+# who is not an administrator it is HKEY_CURRENT_USER's.
+entries=(
+    'HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Clavitone'
+    'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Clavitone'
+    'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Clavitone'
+)
+entry=""
+find_entry() {
+    entry=""
+    local key
+    for key in "${entries[@]}"; do
+        if registry "$key" >/dev/null; then
+            entry="$key"
+            return 0
+        fi
+    done
+    return 1
+}
+drive="$CLAVITONE_WINEPREFIX/drive_c"
+folder="$drive/Program Files/Clavitone"
+shortcuts() { find "$drive" -name 'Clavitone.lnk' 2>/dev/null; }
+
+echo "-- $(basename "$installer") /S"
+"$run" "$installer" /S </dev/null >>"$scratch/wine.log" 2>&1 || fail "the installer ended with $?"
+installed() { [ -f "$folder/clavitone.exe" ] && find_entry; }
+wait_for 120 installed || fail "nothing installed in $folder, or no entry: $(ls "$drive")"
+
+# The zip's files, and the uninstaller.
+unzip -q "$zip" -d "$scratch/unzipped"
+expected="$( (cd "$scratch/unzipped/$(basename "$zip" .zip)" && find . -type f; echo ./Uninstall.exe) |
+    sort)"
+present="$(cd "$folder" && find . -type f | sort)"
+[ "$present" = "$expected" ] ||
+    fail "the installed files are not the zip's and Uninstall.exe: $(diff <(echo "$expected") <(echo "$present"))"
+echo "installed: $(echo "$present" | wc -l) files in $folder (the zip's and Uninstall.exe)"
+
+details="$(registry "$entry")"
+for value in 'DisplayName[[:space:]]+REG_SZ[[:space:]]+Clavitone$' \
+    'DisplayIcon[[:space:]]+REG_SZ[[:space:]]+.*\\clavitone\.exe$' \
+    'UninstallString[[:space:]]+REG_SZ[[:space:]]+.*\\Uninstall\.exe"?$'; do
+    grep -Eq "$value" <<<"$details" || fail "the entry $entry has no $value: $details"
+done
+echo "entry: $entry"
+
+shortcut="$(shortcuts)"
+[ -n "$shortcut" ] && [ "$(wc -l <<<"$shortcut")" -eq 1 ] || fail "no single Start-menu shortcut: $shortcut"
+[[ "$shortcut" == */"Start Menu/Programs/Clavitone/Clavitone.lnk" ]] ||
+    fail "the shortcut is not in the Start menu: $shortcut"
+wrestool -l --type=14 "$folder/clavitone.exe" | grep -q . ||
+    fail "clavitone.exe has no icon for its shortcut"
+echo "shortcut: ${shortcut#"$drive/"}, to clavitone.exe with its icon"
+
+echo "-- started through the shortcut"
+"$run" reg delete "$settings_key" /f </dev/null >/dev/null 2>&1 || true
+link="$("$run" winepath -w "$shortcut" </dev/null 2>/dev/null | tr -d '\r')"
+[ -n "$link" ] || fail "winepath did not name $shortcut"
+start_program "$scratch" start /wait "$link"
+measure_window
+pan_moved
+close_program
+settings="$(registry "$settings_key\\Clavitone")"
+
+echo "-- the uninstaller /S, as the list of installed programs starts it"
+uninstall="$(registry "$entry" /v UninstallString |
+    sed -n 's/^[[:space:]]*UninstallString[[:space:]]*REG_SZ[[:space:]]*//p' | tr -d '"')"
+[ -n "$uninstall" ] || fail "no UninstallString in $entry"
+"$run" "$uninstall" /S </dev/null >>"$scratch/wine.log" 2>&1 || fail "the uninstaller ended with $?"
+# It runs on from a copy of itself, to be able to remove the original.
+removed() { [ ! -e "$folder" ] && ! find_entry && [ -z "$(shortcuts)" ]; }
+wait_for 120 removed ||
+    fail "left after uninstalling: $(find "$folder" -type f 2>/dev/null | wc -l) files, entry '$entry', shortcut '$(shortcuts)'"
+echo "after uninstalling: 0 files left in $folder, no entry, no shortcut"
+[ "$(registry "$settings_key\\Clavitone")" = "$settings" ] ||
+    fail "the settings changed: $(registry "$settings_key\\Clavitone")"
+echo "the settings stay:"
+echo "$settings"

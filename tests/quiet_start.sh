@@ -8,12 +8,7 @@
 set -euo pipefail
 program="$1"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-# wait_for, shared with the scripts.
+# fail and wait_for, shared with the scripts.
 . "$(dirname "$0")/../scripts/lib/common.sh"
 
 scratch="$(mktemp -d)"

@@ -7,12 +7,7 @@
 # at its design size), registry (reg query), settings_key, and pan_moved (the
 # pan bar moved with the mouse until the registry holds it).
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-# wait_for, shared with the scripts.
+# fail and wait_for, shared with the scripts.
 . "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/common.sh"
 
 settings_key='HKCU\Software\VB and VBA Program Settings\Kestrane'

@@ -28,6 +28,12 @@ clavitone_cache() {
     echo "${CLAVITONE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/clavitone}"
 }
 
+# fail <message>...: a check's failure, on standard error; ends the script.
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
 # wait_for <seconds> <command>...: runs the command until it succeeds, for that
 # many seconds at most; fails when it never does.
 wait_for() {

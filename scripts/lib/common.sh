@@ -44,3 +44,20 @@ wait_for() {
         sleep 0.2
     done
 }
+
+# timed <name> <command>...: runs the command, then prints (on standard error)
+# its wall-clock time, the processor time (user and system) it and the
+# children it waited for took, and the load average.
+timed() {
+    local name="$1" start="$SECONDS" before after status=0
+    shift
+    before="$(awk '{ print $14 + $15 + $16 + $17 }' "/proc/$BASHPID/stat")"
+    "$@" || status=$?
+    after="$(awk '{ print $14 + $15 + $16 + $17 }' "/proc/$BASHPID/stat")"
+    local elapsed=$((SECONDS - start))
+    printf '== %s: %d min %02d s, processor time %s min, load average %s\n' "$name" \
+        $((elapsed / 60)) $((elapsed % 60)) \
+        "$(awk -v t="$((after - before))" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.1f", t / hz / 60 }')" \
+        "$(cut -d' ' -f1-3 /proc/loadavg)" >&2
+    return "$status"
+}

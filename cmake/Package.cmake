@@ -44,6 +44,15 @@ if(WIN32)
     set(CPACK_NSIS_MUI_UNIICON ${CLAVITONE_ICON})
     set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
     set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
+    # A 64-bit installer, like the program: it sees the system as the program
+    # does (its registry, "Program Files"), and needs no 32-bit Windows layer
+    # under Wine. The uninstaller also takes away the vendor's key it leaves
+    # (Software\\Kestrane, where the installer notes its folder) when nothing
+    # else is in it.
+    set(CPACK_NSIS_DEFINES "Target amd64-unicode
+Function un.onUninstSuccess
+  DeleteRegKey /ifempty SHCTX 'Software\\${CPACK_PACKAGE_VENDOR}'
+FunctionEnd")
     # The copyright reserves every right: there is no licence to agree to.
     set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
     # Each generator's own file name (read by cpack for each of them).

@@ -77,7 +77,7 @@ echo "--version, --help, --bogus: answered, exit 0, 0 and 2, no setting written"
 echo "-- on an Xvfb display, watched"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
 xvfb=$!
-wait_for 20 grep -q '[0-9]' "$scratch/display" || fail "Xvfb did not start"
+wait_for 20 grep -qs '[0-9]' "$scratch/display" || fail "Xvfb did not start"
 display=":$(cat "$scratch/display")"
 # Every window made, mapped or unmapped on the display, and the marks below.
 DISPLAY="$display" xev -root -event substructure -event property >"$scratch/events" 2>&1 &

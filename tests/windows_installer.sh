@@ -25,14 +25,14 @@ export CLAVITONE_WINEPREFIX="$scratch/prefix"
     fail "$installer is older than $built: pack it again (scripts/windows)"
 command -v wrestool >/dev/null || fail "wrestool is missing (package icoutils)"
 
-# The entry in the list of installed programs: the installer is a 32-bit
-# program, whose view of HKEY_LOCAL_MACHINE\Software is Wow6432Node; for a user
-# who is not an administrator it is HKEY_CURRENT_USER's.
+# The entry in the list of installed programs: all users' for an
+# administrator (as Wine's user is), else the user's own.
 entries=(
-    'HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Clavitone'
     'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Clavitone'
     'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Clavitone'
 )
+# Where the installer notes its folder, under the same root.
+records=('HKLM\Software\Kestrane' 'HKCU\Software\Kestrane')
 entry=""
 find_entry() {
     entry=""
@@ -95,10 +95,12 @@ uninstall="$(registry "$entry" /v UninstallString |
 [ -n "$uninstall" ] || fail "no UninstallString in $entry"
 "$run" "$uninstall" /S </dev/null >>"$scratch/wine.log" 2>&1 || fail "the uninstaller ended with $?"
 # It runs on from a copy of itself, to be able to remove the original.
-removed() { [ ! -e "$folder" ] && ! find_entry && [ -z "$(shortcuts)" ]; }
+recorded() { registry "${records[0]}" >/dev/null || registry "${records[1]}" >/dev/null; }
+removed() { [ ! -e "$folder" ] && ! find_entry && [ -z "$(shortcuts)" ] && ! recorded; }
 wait_for 120 removed ||
-    fail "left after uninstalling: $(find "$folder" -type f 2>/dev/null | wc -l) files, entry '$entry', shortcut '$(shortcuts)'"
-echo "after uninstalling: 0 files left in $folder, no entry, no shortcut"
+    fail "left after uninstalling: $(find "$folder" -type f 2>/dev/null | wc -l) files," \
+        "entry '$entry', shortcut '$(shortcuts)', $(recorded && echo "the installer's key")"
+echo "after uninstalling: 0 files left in $folder, no entry, no shortcut, no key of the installer's"
 [ "$(registry "$settings_key\\Clavitone")" = "$settings" ] ||
     fail "the settings changed: $(registry "$settings_key\\Clavitone")"
 echo "the settings stay:"

@@ -26,7 +26,7 @@ trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
     xvfb=$!
-    wait_for 20 grep -q '[0-9]' "$scratch/display" || fail "Xvfb did not start"
+    wait_for 20 grep -qs '[0-9]' "$scratch/display" || fail "Xvfb did not start"
     export DISPLAY=":$(cat "$scratch/display")"
 fi
 unset QT_QPA_PLATFORM

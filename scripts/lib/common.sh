@@ -49,11 +49,12 @@ wait_for() {
 # its wall-clock time, the processor time (user and system) it and the
 # children it waited for took, and the load average.
 timed() {
-    local name="$1" start="$SECONDS" before after status=0
+    local name="$1" start="$SECONDS" self="$BASHPID" before after status=0
     shift
-    before="$(awk '{ print $14 + $15 + $16 + $17 }' "/proc/$BASHPID/stat")"
+    # This shell's own times and those of the children it has waited for.
+    before="$(awk '{ print $14 + $15 + $16 + $17 }' "/proc/$self/stat")"
     "$@" || status=$?
-    after="$(awk '{ print $14 + $15 + $16 + $17 }' "/proc/$BASHPID/stat")"
+    after="$(awk '{ print $14 + $15 + $16 + $17 }' "/proc/$self/stat")"
     local elapsed=$((SECONDS - start))
     printf '== %s: %d min %02d s, processor time %s min, load average %s\n' "$name" \
         $((elapsed / 60)) $((elapsed % 60)) \

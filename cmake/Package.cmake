@@ -21,8 +21,6 @@ if(WIN32)
     set(CLAVITONE_PACKAGE_ZIP ${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.zip)
     set(CLAVITONE_INSTALLER_NAME clavitone-${PROJECT_VERSION}-setup-x64)
     set(CLAVITONE_PACKAGE_INSTALLER ${CMAKE_BINARY_DIR}/${CLAVITONE_INSTALLER_NAME}.exe)
-    # The zip holds one folder of the package's name.
-    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 
     # The installer (NSIS, Debian's makensis): the same files in
     # "Program Files\Clavitone" and, for a user who is not an administrator,
@@ -47,19 +45,22 @@ if(WIN32)
     # A 64-bit installer, like the program: it sees the system as the program
     # does (its registry, "Program Files"), and needs no 32-bit Windows layer
     # under Wine. The uninstaller also takes away the vendor's key it leaves
-    # (Software\\Kestrane, where the installer notes its folder) when nothing
+    # (Software\Kestrane, where the installer notes its folder) when nothing
     # else is in it.
     set(CPACK_NSIS_DEFINES "Target amd64-unicode
 Function un.onUninstSuccess
-  DeleteRegKey /ifempty SHCTX 'Software\\${CPACK_PACKAGE_VENDOR}'
+  DeleteRegKey /ifempty SHCTX 'Software\\\\${CPACK_PACKAGE_VENDOR}'
 FunctionEnd")
     # The copyright reserves every right: there is no licence to agree to.
     set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
-    # Each generator's own file name (read by cpack for each of them).
+    # Each generator's own settings (read by cpack for each of them): the
+    # installer's file name; the zip holds one folder of the package's name.
     set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackWindowsNames.cmake)
     file(CONFIGURE OUTPUT ${CPACK_PROJECT_CONFIG_FILE} CONTENT [[
 if(CPACK_GENERATOR STREQUAL "NSIS")
     set(CPACK_PACKAGE_FILE_NAME "@CLAVITONE_INSTALLER_NAME@")
+elseif(CPACK_GENERATOR STREQUAL "ZIP")
+    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 endif()
 ]] @ONLY)
 else()

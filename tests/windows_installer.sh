@@ -15,6 +15,9 @@ built="$3"
 run="$4"
 
 scratch="$(mktemp -d)"
+# A display of its own, where no other check's Clavitone window shows: its
+# prefix is its own too.
+unset DISPLAY
 . "$(dirname "$0")/wine_window.sh"
 # Only the installed DLLs count, in a prefix no other check has touched.
 export CLAVITONE_WINEPATH=""
@@ -87,6 +90,19 @@ start_program "$scratch" start /wait "$link"
 measure_window
 pan_moved
 close_program
+# Wine's start can end before the program it started: the files are in use
+# until clavitone.exe itself has ended (Wine's tasklist is a stub, so its
+# processes are found by their prefix).
+program_running() {
+    local process
+    for process in /proc/[0-9]*; do
+        tr '\0' '\n' <"$process/cmdline" 2>/dev/null | grep -qi '\\clavitone\.exe$' || continue
+        tr '\0' '\n' <"$process/environ" 2>/dev/null |
+            grep -qxF "WINEPREFIX=$CLAVITONE_WINEPREFIX" && return 0
+    done
+    return 1
+}
+wait_for 60 eval '! program_running' || fail "clavitone.exe did not end"
 settings="$(registry "$settings_key\\Clavitone")"
 
 echo "-- the uninstaller /S, as the list of installed programs starts it"

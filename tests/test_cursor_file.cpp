@@ -1,6 +1,6 @@
-#include "shell/CursorFile.h"
+#include "appearance/CursorFile.h"
+#include "appearance/HandCursor.h"
 #include "shell/Failure.h"
-#include "shell/HandCursor.h"
 #include "support/CursorBytes.h"
 #include "support/HostileFiles.h"
 

@@ -1,9 +1,9 @@
 #include "app/Program.h"
 #include "app/Skin.h"
+#include "appearance/SkinEngine.h"
+#include "appearance/SkinSheet.h"
 #include "keyboard/MainWindow.h"
 #include "shell/Failure.h"
-#include "shell/SkinEngine.h"
-#include "shell/SkinSheet.h"
 #include "support/HostileFiles.h"
 #include "support/TestServices.h"
 

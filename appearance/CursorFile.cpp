@@ -1,4 +1,4 @@
-#include "shell/CursorFile.h"
+#include "appearance/CursorFile.h"
 
 #include "shell/Failure.h"
 

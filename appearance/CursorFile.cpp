@@ -58,7 +58,16 @@ QRgb opaque(quint8 blue, quint8 green, quint8 red) {
     return qRgba(red, green, blue, 255);
 }
 
-QImage decodeBitmap(const Bytes& image) {
+// The header of a device-independent bitmap, checked.
+struct BitmapHeader {
+    qint64 size; // the colour table or the colour rows follow it
+    int width;
+    int height; // of the picture: the colour rows, and after them as many mask rows
+    int bits;   // per pixel
+    quint32 coloursUsed;
+};
+
+BitmapHeader readBitmapHeader(const Bytes& image) {
     const quint32 headerSize = image.u32(0);
     const qint32 width = image.i32(4);
     const qint32 doubleHeight = image.i32(8); // the colour rows and the mask rows
@@ -73,78 +82,110 @@ QImage decodeBitmap(const Bytes& image) {
         invalid();
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
         invalid();
-    const int height = doubleHeight / 2;
+    return {headerSize, width, doubleHeight / 2, bits, coloursUsed};
+}
 
+// The colour table after the header, for 8 bits per pixel or fewer; none for
+// more.
+std::vector<QRgb> readPalette(const Bytes& image, const BitmapHeader& header) {
     std::vector<QRgb> palette;
-    qint64 at = headerSize;
-    if (bits <= 8) {
-        const quint32 most = 1u << bits;
-        const quint32 count = coloursUsed == 0 ? most : coloursUsed;
-        if (count > most)
-            invalid();
-        const Bytes table = image.slice(at, static_cast<qint64>(count) * 4);
-        for (quint32 i = 0; i < count; ++i)
-            palette.push_back(opaque(table.u8(i * 4), table.u8(i * 4 + 1), table.u8(i * 4 + 2)));
-        at += table.size();
-    }
-    const qint64 colourStride = rowStride(width, bits);
-    const Bytes colours = image.slice(at, colourStride * height);
-    const qint64 maskStride = rowStride(width, 1);
-    const Bytes mask = image.slice(at + colours.size(), maskStride * height);
+    if (header.bits > 8)
+        return palette;
+    const quint32 most = 1u << header.bits;
+    const quint32 count = header.coloursUsed == 0 ? most : header.coloursUsed;
+    if (count > most)
+        invalid();
+    const Bytes table = image.slice(header.size, static_cast<qint64>(count) * 4);
+    for (quint32 i = 0; i < count; ++i)
+        palette.push_back(opaque(table.u8(i * 4), table.u8(i * 4 + 1), table.u8(i * 4 + 2)));
+    return palette;
+}
 
-    QImage picture(width, height, QImage::Format_ARGB32);
+// The colour of pixel `x` of the colour row that begins at `row`.
+QRgb pixelAt(const Bytes& colours, qint64 row, int x, int bits, const std::vector<QRgb>& palette) {
+    switch (bits) {
+    case 32: {
+        const qint64 p = row + x * 4;
+        return qRgba(colours.u8(p + 2), colours.u8(p + 1), colours.u8(p), colours.u8(p + 3));
+    }
+    case 24: {
+        const qint64 p = row + x * 3;
+        return opaque(colours.u8(p), colours.u8(p + 1), colours.u8(p + 2));
+    }
+    default: {
+        const qint64 bit = static_cast<qint64>(x) * bits;
+        const int shift = 8 - bits - static_cast<int>(bit % 8);
+        const unsigned index = (colours.u8(row + bit / 8) >> shift) & ((1u << bits) - 1);
+        if (index >= palette.size())
+            invalid();
+        return palette[index];
+    }
+    }
+}
+
+// Fills `picture` from the colour rows, which are stored bottom-up.
+void readColours(QImage& picture, const Bytes& colours, qint64 stride, int bits,
+                 const std::vector<QRgb>& palette) {
+    const int height = picture.height();
+    for (int y = 0; y < height; ++y) {
+        const qint64 row = static_cast<qint64>(height - 1 - y) * stride;
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            line[x] = pixelAt(colours, row, x, bits, palette);
+    }
+}
+
+// Whether a 32-bit picture carries an alpha channel: some pixel that is not
+// wholly transparent.
+bool hasAlphaChannel(const QImage& picture) {
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if (qAlpha(line[x]) != 0)
+                return true;
+    }
+    return false;
+}
+
+// Makes the picture transparent where the mask, stored bottom-up, has a set
+// bit: there the screen shows. Where a set mask bit meets a colour other than
+// black the screen would be inverted; that is drawn as opaque black so the
+// outline stays visible.
+void applyMask(QImage& picture, const Bytes& mask, qint64 stride) {
+    const int height = picture.height();
+    for (int y = 0; y < height; ++y) {
+        const qint64 row = static_cast<qint64>(height - 1 - y) * stride;
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            const bool screen = (mask.u8(row + x / 8) >> (7 - x % 8)) & 1;
+            if (!screen)
+                line[x] = qRgba(qRed(line[x]), qGreen(line[x]), qBlue(line[x]), 255);
+            else if ((line[x] & 0xFFFFFF) == 0)
+                line[x] = qRgba(0, 0, 0, 0);
+            else
+                line[x] = qRgba(0, 0, 0, 255);
+        }
+    }
+}
+
+// A bitmap: its header, its colour table, its colour rows, its mask rows.
+QImage decodeBitmap(const Bytes& image) {
+    const BitmapHeader header = readBitmapHeader(image);
+    const std::vector<QRgb> palette = readPalette(image, header);
+    const qint64 at = header.size + static_cast<qint64>(palette.size()) * 4;
+    const qint64 colourStride = rowStride(header.width, header.bits);
+    const Bytes colours = image.slice(at, colourStride * header.height);
+    const qint64 maskStride = rowStride(header.width, 1);
+    const Bytes mask = image.slice(at + colours.size(), maskStride * header.height);
+
+    QImage picture(header.width, header.height, QImage::Format_ARGB32);
     if (picture.isNull())
         invalid();
-    bool hasAlpha = false;
-    for (int y = 0; y < height; ++y) {
-        // Rows are stored bottom-up.
-        const qint64 row = static_cast<qint64>(height - 1 - y) * colourStride;
-        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            switch (bits) {
-            case 32: {
-                const qint64 p = row + x * 4;
-                line[x] =
-                    qRgba(colours.u8(p + 2), colours.u8(p + 1), colours.u8(p), colours.u8(p + 3));
-                hasAlpha = hasAlpha || colours.u8(p + 3) != 0;
-                break;
-            }
-            case 24: {
-                const qint64 p = row + x * 3;
-                line[x] = opaque(colours.u8(p), colours.u8(p + 1), colours.u8(p + 2));
-                break;
-            }
-            default: {
-                const qint64 bit = static_cast<qint64>(x) * bits;
-                const int shift = 8 - bits - static_cast<int>(bit % 8);
-                const unsigned index = (colours.u8(row + bit / 8) >> shift) & ((1u << bits) - 1);
-                if (index >= palette.size())
-                    invalid();
-                line[x] = palette[index];
-                break;
-            }
-            }
-        }
-    }
+    readColours(picture, colours, colourStride, header.bits, palette);
     // A 32-bit picture with an alpha channel carries its own transparency;
-    // otherwise the mask tells it: a set bit shows the screen. Where a set mask
-    // bit meets a colour other than black the screen would be inverted; that is
-    // drawn as opaque black so the outline stays visible.
-    if (!hasAlpha) {
-        for (int y = 0; y < height; ++y) {
-            const qint64 row = static_cast<qint64>(height - 1 - y) * maskStride;
-            auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
-            for (int x = 0; x < width; ++x) {
-                const bool screen = (mask.u8(row + x / 8) >> (7 - x % 8)) & 1;
-                if (!screen)
-                    line[x] = qRgba(qRed(line[x]), qGreen(line[x]), qBlue(line[x]), 255);
-                else if ((line[x] & 0xFFFFFF) == 0)
-                    line[x] = qRgba(0, 0, 0, 0);
-                else
-                    line[x] = qRgba(0, 0, 0, 255);
-            }
-        }
-    }
+    // otherwise the mask tells it.
+    if (header.bits != 32 || !hasAlphaChannel(picture))
+        applyMask(picture, mask, maskStride);
     return picture;
 }
 

@@ -37,7 +37,8 @@ struct SettingBarRow {
     // The bar's design position, where it stands as the window is made. It is
     // also the sound the program starts with: the start-up sets the MIDI state
     // from it (the octave as its base note), and the stored setting moves only
-    // the bar. The value label's design caption shows it.
+    // the bar. The value label's design caption shows it, but for the
+    // instrument's ("MIDI"), which the start-up replaces with a name.
     int startValue;
     SettingBarLabel captionLabel; // on the bar's left: "Channel:", ...
     SettingBarLabel valueLabel;   // on its right, or under it for the instrument

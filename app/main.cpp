@@ -1,6 +1,6 @@
 #include "app/DesktopServices.h"
 #include "app/Program.h"
-#include "shell/AppIcon.h"
+#include "appearance/AppIcon.h"
 #include "shell/NativeFolder.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 #include "app/DesktopServices.h"
 
+#include "appearance/MessageBoxes.h"
 #include "midi/DefaultOutput.h"
 #include "midi/SystemMidiPorts.h"
 #include "shell/Clock.h"
 #include "shell/Failure.h"
-#include "shell/MessageBoxes.h"
 #include "shell/ProgramFolder.h"
 #include "shell/RandomSource.h"
 #include "shell/UrlOpener.h"

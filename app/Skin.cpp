@@ -1,8 +1,8 @@
 #include "app/Skin.h"
 
+#include "appearance/SkinEngine.h"
 #include "keyboard/MainWindow.h"
 #include "shell/RegularFile.h"
-#include "shell/SkinEngine.h"
 
 #include <QApplication>
 #include <QGroupBox>

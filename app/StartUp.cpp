@@ -1,16 +1,16 @@
 #include "app/Program.h"
 
 #include "app/Skin.h"
+#include "appearance/AppIcon.h"
+#include "appearance/AppTitle.h"
+#include "appearance/HandCursor.h"
 #include "keyboard/MainWindow.h"
 #include "keyboard/SettingBar.h"
 #include "keyboard/SettingBars.h"
 #include "midi/MidiPort.h"
 #include "midi/PatchNames.h"
-#include "shell/AppIcon.h"
-#include "shell/AppTitle.h"
 #include "shell/ErrorTrap.h"
 #include "shell/FileExists.h"
-#include "shell/HandCursor.h"
 #include "shell/HomePage.h"
 #include "shell/NumberText.h"
 #include "shell/SettingsStore.h"
@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <iterator>
 
 namespace {
@@ -32,6 +33,12 @@ std::array<const SettingBarRow*, Form1Layout::BarCount> storedBarsInReadingOrder
         return a->startUpLine < b->startUpLine;
     });
     return rows;
+}
+
+// What the MIDI state starts with for a bar: where the bar stands as the window
+// is made.
+std::int16_t startOf(SettingBar* Form1Layout::*bar) {
+    return static_cast<std::int16_t>(settingBarRow(bar).startValue);
 }
 
 } // namespace
@@ -65,15 +72,25 @@ void Program::Form_Load() {
     } while (trap.advance(134, [&] { return ++code <= 90; }));
 
     trap.step(136, [&] { port_->MidiOutOpenPort(); });
-    trap.step(138, [&] { state.currentChannel = 13; });
-    trap.step(140, [&] { state.channelPatch[state.currentChannel] = 0; });
+    // The sound starts where the bars stand as the window is made; the stored
+    // settings read below move only the bars.
+    trap.step(138, [&] { state.currentChannel = startOf(&Form1Layout::HScrollMIDIChannel); });
+    trap.step(140, [&] {
+        state.channelPatch[state.currentChannel] = startOf(&Form1Layout::HScrollPatch);
+    });
     trap.step(142, [&] { patchNames_->ReadPatch(); });
     port_->sendInSteps(trap, 144, ChannelMessage::ProgramChange);
-    trap.step(152, [&] { state.currentVolume = 100; });
-    trap.step(154, [&] { state.channelVolume[state.currentChannel] = 100; });
-    trap.step(156, [&] { state.channelPan[state.currentChannel] = 0; });
+    trap.step(152, [&] { state.currentVolume = startOf(&Form1Layout::HScrollVolume); });
+    trap.step(154, [&] {
+        state.channelVolume[state.currentChannel] = startOf(&Form1Layout::HScrollVolume);
+    });
+    trap.step(156,
+              [&] { state.channelPan[state.currentChannel] = startOf(&Form1Layout::HScrollPan); });
     port_->sendInSteps(trap, 158, ChannelMessage::Pan);
-    trap.step(166, [&] { state.channelBaseNote[state.currentChannel] = 24; });
+    trap.step(166, [&] {
+        state.channelBaseNote[state.currentChannel] =
+            static_cast<std::int16_t>(startOf(&Form1Layout::HScrollOctave) * 12);
+    });
 
     // Only the bars move: the MIDI state keeps the start state above until the
     // user changes a bar. A store that cannot be read at all is one fault with
@@ -82,12 +99,12 @@ void Program::Form_Load() {
     bool storeUnreadable = false;
     for (const SettingBarRow* stored : storedBarsInReadingOrder()) {
         trap.step(stored->startUpLine, [&] {
-            QString text = QString::number(stored->storedDefault);
+            QString text = QString::number(stored->settingDefault);
             if (!storeUnreadable) {
                 try {
                     text = services.settings->GetSetting(
                         QLatin1String(SettingsAppName), QLatin1String(SettingsSection),
-                        QLatin1String(stored->key), stored->storedDefault);
+                        QLatin1String(stored->key), stored->settingDefault);
                 } catch (...) {
                     storeUnreadable = true;
                     throw;

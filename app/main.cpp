@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/DesktopServices.h"
 #include "app/Program.h"
-#include "shell/AppIcon.h"
+#include "appearance/AppIcon.h"
 #include "shell/NativeFolder.h"
 
 #include <QApplication>

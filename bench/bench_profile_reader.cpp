@@ -4,7 +4,7 @@
 //
 //   build/bench/bench_profile_reader [folder for the scratch files]
 
-#include "midi/ProfileReader.h"
+#include "shell/ProfileReader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -18,9 +18,9 @@
 #include "app/DesktopServices.h"
 #include "app/Program.h"
 #include "app/Services.h"
+#include "appearance/AppIcon.h"
 #include "keyboard/MainWindow.h"
 #include "midi/backends/fluidsynth/FluidSynthOutput.h"
-#include "shell/AppIcon.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

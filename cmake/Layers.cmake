@@ -1,10 +1,14 @@
-# The program's layers, top to bottom: app -> keyboard -> midi -> shell. Each is
-# a static library, clavitone_<layer>, that links the one below it.
+# The program's layers, top to bottom: app -> keyboard -> midi -> shell, and
+# beside keyboard and midi, appearance -> shell (app links both). Each is a
+# static library, clavitone_<layer>, that links the ones below it, and only
+# those: shell links Qt Core, and the Gui and Widgets modules come in with the
+# layers that draw (appearance, keyboard).
 #
 # A layer's headers are included as "<layer>/X.h". Every layer gets an include
 # root of its own in the build folder that holds a link to its folder and
 # nothing else, and a target sees only its own root and those of the layers it
-# links. So a file that includes a header of a higher layer does not build.
+# links. So a file that includes a header of a higher layer, or of a layer
+# beside its own, does not build.
 #
 # A private folder of a layer, <layer>/<folder>/, is the layer's own: its root
 # holds a folder <layer>/ with a link to each entry of the layer's folder but

@@ -2,7 +2,7 @@
 // of a size the program can show, in the promised pixel format, with its hot
 // spot on the picture.
 
-#include "shell/CursorFile.h"
+#include "appearance/CursorFile.h"
 #include "shell/Failure.h"
 
 #include <QByteArray>

@@ -2,7 +2,7 @@
 // The first byte picks the cap on bytes per line, so that over-long lines come
 // up in small inputs; the rest is the file.
 
-#include "midi/ProfileReader.h"
+#include "shell/ProfileReader.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -2,9 +2,9 @@
 // A skin the loader accepts must come out as a style sheet that reads back to
 // the same rules, with and without the skin's fonts.
 
+#include "appearance/SkinEngine.h"
+#include "appearance/SkinSheet.h"
 #include "shell/Failure.h"
-#include "shell/SkinEngine.h"
-#include "shell/SkinSheet.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -42,14 +42,15 @@ AccessibleNames::AccessibleNames(Form1Layout& ui, const MidiState& state) : ui_(
 }
 
 void AccessibleNames::refresh() {
-    rename(ui_.HScrollMIDIChannel,
-           QStringLiteral("Channel %1").arg(ui_.HScrollMIDIChannel->value() + 1));
-    rename(ui_.HScrollVolume, QStringLiteral("Volume %1").arg(ui_.HScrollVolume->value()));
-    rename(ui_.HScrollOctave, QStringLiteral("Octave %1").arg(ui_.HScrollOctave->value()));
-    // The instrument is the one the label shows, whose name comes from the
-    // instrument names file.
-    rename(ui_.HScrollPatch, QStringLiteral("Instrument: ") + ui_.lblPatch->text());
-    rename(ui_.HScrollPan, QStringLiteral("Pan %1").arg(ui_.HScrollPan->value()));
+    for (const SettingBarRow& row : SettingBars) {
+        SettingBar* bar = ui_.*row.bar;
+        const SpokenBarName& spoken = row.spokenName;
+        // The instrument is the one the label shows, whose name comes from the
+        // instrument names file.
+        const QString value = spoken.fromValueLabel ? (ui_.*row.valueLabel.label)->text()
+                                                    : QString::number(bar->value() + spoken.offset);
+        rename(bar, QString::fromLatin1(spoken.name).arg(value));
+    }
 
     int baseNote = 0;
     if (state_.currentChannel >= 0 && state_.currentChannel < ChannelTable::Size)

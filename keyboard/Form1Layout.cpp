@@ -8,31 +8,12 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
 
 const QColor White(255, 255, 255);
-
-struct LabelSpec {
-    QLabel* Form1Layout::*label;
-    const char* caption;
-    TwipsRect rect; // width and height are those of the design caption
-};
-
-// In creation order.
-const LabelSpec Labels[] = {
-    {&Form1Layout::lblPan, "0", {3780, 2190, 105, 225}},
-    {&Form1Layout::lblPatch, "MIDI", {1395, 1845, 360, 225}},
-    {&Form1Layout::lblOctave, "2", {3780, 1110, 105, 225}},
-    {&Form1Layout::lblVolume, "100", {3780, 705, 315, 225}},
-    {&Form1Layout::Label7, "Pan:", {180, 2190, 375, 225}},
-    {&Form1Layout::lblChannel, "13", {3780, 300, 210, 225}},
-    {&Form1Layout::Label4, "Instrument:", {180, 1515, 975, 225}},
-    {&Form1Layout::Label3, "Octave:", {180, 1110, 645, 225}},
-    {&Form1Layout::Label2, "Volume:", {180, 705, 690, 225}},
-    {&Form1Layout::Label1, "Channel:", {180, 300, 735, 225}},
-};
 
 const TwipsRect FrameRect{120, 120, 4320, 2625};
 
@@ -84,21 +65,21 @@ Form1Layout Form1Layout::create(QWidget* window) {
     // Made from the bottom up.
     for (auto design = std::rbegin(SettingBars); design != std::rend(SettingBars); ++design) {
         auto* bar = new SettingBar(design->minimum, design->maximum, design->pageStep,
-                                   design->value, ui.Frame1);
+                                   design->startValue, ui.Frame1);
         bar->setGeometry(design->rect().toPixels());
         bar->setObjectName(QLatin1String(design->objectName));
         ui.*design->bar = bar;
     }
 
-    for (const LabelSpec& design : Labels) {
+    for (const SettingBarLabel* design : settingBarLabelsInCreationOrder()) {
         auto* label = new QLabel(ui.Frame1);
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setWordWrap(false);
-        label->move(design.rect.toPixels().topLeft());
+        label->move(design->rect.toPixels().topLeft());
         paintWhite(label);
-        setCaption(label, QString::fromLatin1(design.caption));
-        ui.*design.label = label;
+        setCaption(label, QString::fromLatin1(design->caption));
+        ui.*design->label = label;
     }
 
     const QFont buttonFont = boldArial(11.25);
@@ -122,9 +103,12 @@ Form1Layout Form1Layout::create(QWidget* window) {
     return ui;
 }
 
-std::array<QLabel*, 10> Form1Layout::labels() const {
-    return {lblPan,     lblPatch, lblOctave, lblVolume, Label7,
-            lblChannel, Label4,   Label3,    Label2,    Label1};
+std::array<QLabel*, Form1Layout::LabelCount> Form1Layout::labels() const {
+    std::array<QLabel*, LabelCount> labels{};
+    const auto designs = settingBarLabelsInCreationOrder();
+    std::transform(designs.begin(), designs.end(), labels.begin(),
+                   [this](const SettingBarLabel* design) { return this->*design->label; });
+    return labels;
 }
 
 std::array<QWidget*, Form1Layout::BarCount + Form1Layout::NoteButtonCount>

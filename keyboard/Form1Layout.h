@@ -12,7 +12,8 @@ class SettingBar;
 
 // The controls of the main window, named as the rest of the program knows them.
 struct Form1Layout {
-    static constexpr int BarCount = 5; // described in keyboard/SettingBars.h
+    static constexpr int BarCount = 5;              // described in keyboard/SettingBars.h
+    static constexpr int LabelCount = 2 * BarCount; // a caption and a value label each
     static constexpr int NoteButtonCount = 27;
     static constexpr int QuestionButton = 26;
 
@@ -38,7 +39,7 @@ struct Form1Layout {
     static Form1Layout create(QWidget* window);
 
     // The value and caption labels, in creation order.
-    std::array<QLabel*, 10> labels() const;
+    std::array<QLabel*, LabelCount> labels() const;
     // The controls that take the focus, in tab order.
     std::array<QWidget*, BarCount + NoteButtonCount> tabOrder() const;
 };

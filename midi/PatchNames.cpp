@@ -1,8 +1,8 @@
 #include "midi/PatchNames.h"
 
 #include "midi/MidiState.h"
-#include "midi/ProfileReader.h"
 #include "shell/ErrorTrap.h"
+#include "shell/ProfileReader.h"
 
 void PatchNames::ReadPatch() {
     ErrorTrap trap(reporter_, locationTag("modPiano", "ReadPatch"));

@@ -7,7 +7,8 @@
 
 // The settings file format: an INI text of "[section]" headers and "key=value"
 // lines, written the way QSettings writes its INI files so that either can read
-// what the other wrote.
+// what the other wrote. (The instrument names file is INI text too, looked up
+// by the Windows profile reader's rules: shell/ProfileReader.h.)
 //
 // Reading gives a value's text as stored: a comma is part of the text (QSettings
 // would split it into a list), a hand-written "@Variant(...)" stays that text,

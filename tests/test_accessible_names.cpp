@@ -1,11 +1,9 @@
 // What a screen reader hears for the bars and buttons, and that it stays true
 // as the user changes the settings.
 
-#include "app/Program.h"
 #include "keyboard/AccessibleNames.h"
-#include "keyboard/MainWindow.h"
 #include "keyboard/SettingBar.h"
-#include "support/TestServices.h"
+#include "support/StartedProgram.h"
 
 #include <QAccessible>
 #include <QLabel>
@@ -30,18 +28,9 @@ QVariant valueOf(QWidget* widget) {
 class AccessibleNamesTest : public QObject {
     Q_OBJECT
 
-    struct Fixture {
-        TestServices t;
-        std::unique_ptr<Program> program;
-        Form1Layout* ui = nullptr;
-
-        Fixture() {
-            t.writeProgramFile(QStringLiteral("PATCH.INI"),
-                               "[General MIDI]\r\n0=Acoustic Grand Piano\r\n10=Music Box\r\n");
-            program = std::make_unique<Program>(t.make());
-            program->start();
-            ui = &program->window().ui();
-        }
+    struct Fixture : StartedProgram {
+        Fixture()
+            : StartedProgram("[General MIDI]\r\n0=Acoustic Grand Piano\r\n10=Music Box\r\n") {}
         void press(SettingBar* bar, Qt::Key key) {
             bar->setFocus();
             QTest::keyClick(bar, key);

@@ -1,7 +1,8 @@
-#include "shell/CursorFile.h"
+#include "appearance/CursorFile.h"
+#include "appearance/HandCursor.h"
 #include "shell/Failure.h"
-#include "shell/HandCursor.h"
 #include "support/CursorBytes.h"
+#include "support/FailureOf.h"
 #include "support/HostileFiles.h"
 
 #include <QPixmap>
@@ -27,14 +28,9 @@ constexpr int EntrySize = 6 + 8;
 constexpr int EntryOffset = 6 + 12;
 constexpr int Bitmap = 6 + 16;
 
-// Answers the description of the failure `decode` throws, or "" without one.
-QString failureOf(const QByteArray& bytes) {
-    try {
-        decodeCursorFile(bytes);
-    } catch (const Failure& failure) {
-        return failure.description();
-    }
-    return QString();
+// Answers the description of the failure decoding `bytes` throws, or "" without one.
+QString decodingFailure(const QByteArray& bytes) {
+    return failureOf([&] { decodeCursorFile(bytes); });
 }
 
 } // namespace
@@ -145,14 +141,14 @@ private slots:
     }
     void rejectsWhatIsNoCursor() {
         QFETCH(QByteArray, bytes);
-        QCOMPARE(failureOf(bytes), QStringLiteral("Invalid picture"));
+        QCOMPARE(decodingFailure(bytes), QStringLiteral("Invalid picture"));
     }
 
     void paletteIndexBeyondAShortPaletteFails() {
         // Two colours in the table, but the 4-bit pixels reach index 15.
         QByteArray bytes = cursorFileBytes(CursorSpec{4});
         writeLE32(bytes, Bitmap + 32, 2);
-        QCOMPARE(failureOf(bytes), QStringLiteral("Invalid picture"));
+        QCOMPARE(decodingFailure(bytes), QStringLiteral("Invalid picture"));
     }
 
     void everyCutOrDamagedFileFailsCleanly() {
@@ -161,13 +157,13 @@ private slots:
         const QByteArray good = cursorFileBytes({CursorSpec{4, 16}, CursorSpec{32, 32}});
         int decoded = 0;
         for (qsizetype length = 0; length < good.size(); ++length) {
-            const QString failure = failureOf(good.left(length));
+            const QString failure = decodingFailure(good.left(length));
             QCOMPARE(failure, QStringLiteral("Invalid picture"));
         }
         for (qsizetype at = 0; at < Bitmap + 40 + 64; ++at) {
             QByteArray spoilt = good;
             spoilt[at] = static_cast<char>(spoilt[at] ^ 0xA5);
-            const QString failure = failureOf(spoilt);
+            const QString failure = decodingFailure(spoilt);
             if (failure.isEmpty())
                 ++decoded;
             else

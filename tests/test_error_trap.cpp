@@ -1,10 +1,10 @@
 // The uniform error trap and the text of its report.
 
 #include "app/Program.h"
+#include "appearance/MessageBoxes.h"
 #include "keyboard/MainWindow.h"
 #include "midi/MidiPort.h"
 #include "shell/ErrorTrap.h"
-#include "shell/MessageBoxes.h"
 #include "shell/Pause.h"
 #include "support/RecorderOutput.h"
 #include "support/TestServices.h"

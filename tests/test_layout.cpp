@@ -130,6 +130,33 @@ private slots:
         QCOMPARE(label->font().weight(), QFont::Bold);
     }
 
+    // The order a screen reader walks the frame in.
+    void frameChildrenComeInCreationOrder() {
+        const Form1Layout& ui = window->ui();
+        const QObjectList expected{ui.HScrollPan,
+                                   ui.HScrollPatch,
+                                   ui.HScrollOctave,
+                                   ui.HScrollVolume,
+                                   ui.HScrollMIDIChannel,
+                                   ui.lblPan,
+                                   ui.lblPatch,
+                                   ui.lblOctave,
+                                   ui.lblVolume,
+                                   ui.Label7,
+                                   ui.lblChannel,
+                                   ui.Label4,
+                                   ui.Label3,
+                                   ui.Label2,
+                                   ui.Label1};
+        QObjectList children;
+        for (QObject* child : ui.Frame1->children())
+            if (child->isWidgetType())
+                children << child;
+        QCOMPARE(children, expected);
+        const auto labels = ui.labels();
+        QCOMPARE(QObjectList(labels.begin(), labels.end()), expected.mid(5));
+    }
+
     void labelsGrowToTheRightAndAreClippedByTheFrame() {
         QLabel* label = window->ui().lblPatch;
         setCaption(label, QStringLiteral("An instrument name far too long for the frame"));

@@ -1,5 +1,5 @@
-#include "shell/Failure.h"
 #include "shell/NumberText.h"
+#include "support/FailureOf.h"
 
 #include <QLocale>
 #include <QTest>
@@ -78,13 +78,8 @@ void TestNumberText::toInteger() {
     QFETCH(QString, failure);
     QLocale::setDefault(QLocale(locale));
 
-    QString thrown;
     std::int16_t result = 0;
-    try {
-        result = ToInteger(text);
-    } catch (const Failure& error) {
-        thrown = error.description();
-    }
+    const QString thrown = failureOf([&] { result = ToInteger(text); });
     QCOMPARE(thrown, failure);
     if (failure.isEmpty())
         QCOMPARE(int(result), number);

@@ -4,8 +4,8 @@
 #include "keyboard/SettingBar.h"
 #include "midi/MidiState.h"
 #include "midi/PatchNames.h"
-#include "midi/ProfileReader.h"
 #include "shell/NativeFolder.h"
+#include "shell/ProfileReader.h"
 #include "shell/ProgramFolder.h"
 #include "support/TestServices.h"
 

@@ -1,4 +1,4 @@
-#include "midi/ProfileReader.h"
+#include "shell/ProfileReader.h"
 
 #include <QBuffer>
 #include <QDir>

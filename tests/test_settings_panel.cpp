@@ -1,11 +1,9 @@
 // The "MIDI Settings" bars, moved as a user moves them.
 
-#include "app/Program.h"
-#include "keyboard/MainWindow.h"
 #include "keyboard/SettingBar.h"
 #include "shell/Pause.h"
 #include "shell/SettingsStore.h"
-#include "support/TestServices.h"
+#include "support/StartedProgram.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -51,18 +49,11 @@ std::uint32_t message(int status, int data1, int data2) {
 class SettingsPanelTest : public QObject {
     Q_OBJECT
 
-    struct Fixture {
-        TestServices t;
-        std::unique_ptr<Program> program;
-        Form1Layout* ui = nullptr;
-
-        explicit Fixture(bool realClock = true) {
-            t.writeProgramFile(QStringLiteral("PATCH.INI"),
-                               "[General MIDI]\r\n0=Acoustic Grand Piano\r\n40=Violin\r\n"
-                               "127=Gunshot\r\n");
-            program = std::make_unique<Program>(t.make(realClock));
-            program->start();
-            ui = &program->window().ui();
+    struct Fixture : StartedProgram {
+        explicit Fixture(bool realClock = true)
+            : StartedProgram("[General MIDI]\r\n0=Acoustic Grand Piano\r\n40=Violin\r\n"
+                             "127=Gunshot\r\n",
+                             realClock) {
             QVERIFY(QTest::qWaitForWindowExposed(&program->window()));
             program->window().activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&program->window()));

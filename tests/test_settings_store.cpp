@@ -1,6 +1,7 @@
 #include "shell/Failure.h"
 #include "shell/IniFileStore.h"
 #include "shell/NativeFolder.h"
+#include "support/FailureOf.h"
 #include "support/HostileFiles.h"
 
 #include <QCoreApplication>
@@ -29,16 +30,6 @@ namespace {
 
 const QString App = QStringLiteral("Kestrane");
 const QString Section = QStringLiteral("Clavitone");
-
-// The description of the Failure `action` throws; empty when it throws none.
-QString failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Failure& failure) {
-        return failure.description();
-    }
-    return {};
-}
 
 QByteArray contentOf(const QString& path) {
     QFile file(path);

@@ -1,9 +1,10 @@
 #include "app/Program.h"
 #include "app/Skin.h"
+#include "appearance/SkinEngine.h"
+#include "appearance/SkinSheet.h"
 #include "keyboard/MainWindow.h"
 #include "shell/Failure.h"
-#include "shell/SkinEngine.h"
-#include "shell/SkinSheet.h"
+#include "support/FailureOf.h"
 #include "support/HostileFiles.h"
 #include "support/TestServices.h"
 
@@ -39,13 +40,10 @@ QString loadFailure(const QByteArray& content, const QString& section = QString(
         return QStringLiteral("test could not write the skin");
     file.write(content);
     file.close();
-    try {
+    return failureOf([&] {
         SkinEngine engine;
         engine.loadSkin(path, section);
-    } catch (const Failure& failure) {
-        return failure.description();
-    }
-    return QString();
+    });
 }
 
 } // namespace

@@ -22,6 +22,13 @@ void writeFile(const QString& path, const QByteArray& content) {
     QCOMPARE(file.write(content), content.size());
 }
 
+// Where the five bars stand, in the order the start-up reads them: channel,
+// instrument, volume, pan, octave.
+QList<int> barPositions(const Form1Layout& ui) {
+    return {ui.HScrollMIDIChannel->value(), ui.HScrollPatch->value(), ui.HScrollVolume->value(),
+            ui.HScrollPan->value(), ui.HScrollOctave->value()};
+}
+
 } // namespace
 
 // The start-up restores the five bars from the store, reporting each entry it
@@ -108,10 +115,7 @@ void TestStartUpSettings::restoresTheBars() {
     p.start();
 
     const Form1Layout& ui = p.window().ui();
-    const QList<int> shown{ui.HScrollMIDIChannel->value(), ui.HScrollPatch->value(),
-                           ui.HScrollVolume->value(), ui.HScrollPan->value(),
-                           ui.HScrollOctave->value()};
-    QCOMPARE(shown, bars);
+    QCOMPARE(barPositions(ui), bars);
 
     QStringList reported;
     for (const RecordedReport& report : t.reporter->reports) {
@@ -147,10 +151,7 @@ void TestStartUpSettings::unusableStoreIsReported() {
     p.start();
 
     const Form1Layout& ui = p.window().ui();
-    const QList<int> shown{ui.HScrollMIDIChannel->value(), ui.HScrollPatch->value(),
-                           ui.HScrollVolume->value(), ui.HScrollPan->value(),
-                           ui.HScrollOctave->value()};
-    QCOMPARE(shown, (QList<int>{13, 0, 50, 64, 2})); // the channel bar's design position
+    QCOMPARE(barPositions(ui), (QList<int>{13, 0, 50, 64, 2})); // the channel bar's design position
     QStringList reported;
     for (const RecordedReport& report : t.reporter->reports)
         reported << report.description + QLatin1Char('@') + report.location();

@@ -1,4 +1,4 @@
-#include "shell/AppTitle.h"
+#include "appearance/AppTitle.h"
 
 #include <QGuiApplication>
 

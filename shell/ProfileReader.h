@@ -4,6 +4,12 @@
 
 class QIODevice;
 
+// The instrument names file's lookup. Its text is INI text like the settings
+// file's (shell/IniDocument.h), but read by other rules, those of the Windows
+// profile reader: the first match counts, names match whatever their case,
+// a value keeps its backslashes and loses only its quotation marks, a line that
+// is not UTF-8 is Windows-1252. Neither reader can stand in for the other.
+
 // The longest value a lookup returns, in UTF-16 code units.
 inline constexpr int MaxProfileValueLength = 254;
 

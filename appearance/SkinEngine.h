@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/SkinSheet.h"
+#include "appearance/SkinSheet.h"
 
 #include <QString>
 #include <QtGlobal>

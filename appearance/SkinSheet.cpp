@@ -1,4 +1,4 @@
-#include "shell/SkinSheet.h"
+#include "appearance/SkinSheet.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "midi/ProfileReader.h"
+#include "shell/ProfileReader.h"
 
 #include "shell/Blanks.h"
 #include "shell/RegularFile.h"

@@ -1,4 +1,4 @@
-#include "shell/AppIcon.h"
+#include "appearance/AppIcon.h"
 
 QIcon appIcon() {
     QIcon icon;

@@ -1,4 +1,4 @@
-#include "shell/MessageBoxes.h"
+#include "appearance/MessageBoxes.h"
 
 #include <QApplication>
 #include <QMessageBox>

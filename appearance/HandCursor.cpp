@@ -1,6 +1,6 @@
-#include "shell/HandCursor.h"
+#include "appearance/HandCursor.h"
 
-#include "shell/CursorFile.h"
+#include "appearance/CursorFile.h"
 #include "shell/Failure.h"
 #include "shell/RegularFile.h"
 

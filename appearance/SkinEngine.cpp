@@ -1,4 +1,4 @@
-#include "shell/SkinEngine.h"
+#include "appearance/SkinEngine.h"
 
 #include "shell/Failure.h"
 #include "shell/RegularFile.h"

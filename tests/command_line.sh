@@ -80,15 +80,23 @@ xvfb=$!
 wait_for 20 grep -qs '[0-9]' "$scratch/display" || fail "Xvfb did not start"
 display=":$(cat "$scratch/display")"
 # Every window made, mapped or unmapped on the display, and the marks below.
-DISPLAY="$display" xev -root -event substructure -event property >"$scratch/events" 2>&1 &
-watcher=$!
+watch() {
+    DISPLAY="$display" xev -root -event substructure -event property >"$scratch/events" 2>&1 &
+    watcher=$!
+}
+watch
 # mark <name>: a property of that name set on the root window; the watcher
 # has seen everything before it once it has seen the mark.
 mark() { DISPLAY="$display" xprop -root -f "$1" 8s -set "$1" set; }
 seen() { grep -q "($1)" "$scratch/events"; }
-# The watcher may not be listening yet: the first mark is set until it is seen.
-first_mark() { mark CLAVITONE_BEFORE && seen CLAVITONE_BEFORE; }
-wait_for 20 first_mark || fail "the watcher saw nothing on $display"
+# The watcher may not be listening yet: the first mark is set until it is
+# seen. On a busy machine the display can turn a first client away: the
+# watcher is started again when it has ended.
+first_mark() {
+    kill -0 "$watcher" 2>/dev/null || watch
+    mark CLAVITONE_BEFORE 2>/dev/null && seen CLAVITONE_BEFORE
+}
+wait_for 60 first_mark || fail "the watcher saw nothing on $display: $(head -c 300 "$scratch/events")"
 windows() { grep -E '^(CreateNotify|MapNotify) event' "$scratch/events" || true; }
 before="$(windows)"
 check "$display"

@@ -18,13 +18,9 @@ cleanup() {
     rm -rf "$scratch"
 }
 trap cleanup EXIT
-mkdir -p "$scratch/config" "$scratch/home" "$scratch/bin"
+mkdir -p "$scratch/config" "$scratch/home"
 mkdir -m 700 "$scratch/run"
 : >"$scratch/no-devices.conf"
-# On one start in a hundred the program opens its home page: a browser that
-# opens nothing keeps it quiet.
-printf '#!/bin/sh\nexit 0\n' >"$scratch/bin/xdg-open"
-chmod 755 "$scratch/bin/xdg-open"
 # The program looks for a sound device only once it has found a soundfont.
 soundfont=/usr/share/sounds/sf2/default-GM.sf2
 [ -r "$soundfont" ] || fail "no soundfont at $soundfont (package fluid-soundfont-gm)"
@@ -35,18 +31,22 @@ soundfont=/usr/share/sounds/sf2/default-GM.sf2
 start() {
     local log="$1"
     shift
-    env -i PATH="$scratch/bin:$PATH" HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" \
+    env -i PATH="$PATH" HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" \
         XDG_RUNTIME_DIR="$scratch/run" LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen \
         ALSA_CONFIG_PATH="$scratch/no-devices.conf" QT_LOGGING_RULES=qt.widgets.painting=true \
         "$@" "$program" >/dev/null 2>"$log.all" </dev/null &
     started=$!
-    drawn() { grep -q '^qt.widgets.painting: Syncing' "$log.all"; }
+    drawn() { grep -qs '^qt.widgets.painting: Syncing' "$log.all"; }
     wait_for 60 drawn || fail "the window was never drawn: $(grep -v '^qt\.' "$log.all")"
     kill -0 "$started" || fail "the program ended early: $(grep -v '^qt\.' "$log.all")"
     kill "$started"
     wait "$started" || true
     started=""
-    grep -v '^qt.widgets.painting: ' "$log.all" >"$log" || true
+    # On one start in a hundred the program opens its home page, which the
+    # offscreen platform says it cannot: Qt's words, not the sound's.
+    grep -v -e '^qt.widgets.painting: ' \
+        -e "^This plugin does not support QPlatformServices::openDocument() for 'file:///.*/homepage/index.html'.\$" \
+        "$log.all" >"$log" || true
 }
 
 echo "-- CLAVITONE_SOUND_DEBUG=1: the libraries' messages"

@@ -28,6 +28,12 @@ clavitone_cache() {
     echo "${CLAVITONE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/clavitone}"
 }
 
+# fail <message>...: a check's failure, on standard error; ends the script.
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
 # wait_for <seconds> <command>...: runs the command until it succeeds, for that
 # many seconds at most; fails when it never does.
 wait_for() {
@@ -37,4 +43,22 @@ wait_for() {
         [ "$SECONDS" -lt "$deadline" ] || return 1
         sleep 0.2
     done
+}
+
+# timed <name> <command>...: runs the command, then prints (on standard error)
+# its wall-clock time, the processor time (user and system) it and the
+# children it waited for took, and the load average.
+timed() {
+    local name="$1" start="$SECONDS" self="$BASHPID" before after status=0
+    shift
+    # This shell's own times and those of the children it has waited for.
+    before="$(awk '{ print $14 + $15 + $16 + $17 }' "/proc/$self/stat")"
+    "$@" || status=$?
+    after="$(awk '{ print $14 + $15 + $16 + $17 }' "/proc/$self/stat")"
+    local elapsed=$((SECONDS - start))
+    printf '== %s: %d min %02d s, processor time %s min, load average %s\n' "$name" \
+        $((elapsed / 60)) $((elapsed % 60)) \
+        "$(awk -v t="$((after - before))" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.1f", t / hz / 60 }')" \
+        "$(cut -d' ' -f1-3 /proc/loadavg)" >&2
+    return "$status"
 }

@@ -3,6 +3,7 @@
 #include "midi/backends/fluidsynth/FluidHandles.h"
 #include "midi/backends/fluidsynth/FluidSynthDriverSink.h"
 #include "midi/backends/fluidsynth/FluidSynthRenderer.h"
+#include "midi/backends/fluidsynth/LibraryMessages.h"
 #ifdef CLAVITONE_HAVE_SOUND_SERVERS
 #include "midi/backends/soundservers/SoundServers.h"
 #endif
@@ -163,6 +164,7 @@ MidiHandle FluidSynthOutput::open() {
     if (engine_)
         return handle();
 
+    routeSoundLibraryMessages();
     auto engine = std::make_unique<Engine>();
     engine->settings.reset(new_fluid_settings());
     if (!engine->settings)
